@@ -1,0 +1,18 @@
+#include "platform/AppObject.h"
+
+namespace qel {
+
+AppObject::AppObject(QString programDir, int major, int minor, int revision)
+    : m_path(std::move(programDir))
+    , m_major(major)
+    , m_minor(minor)
+    , m_revision(revision)
+{
+}
+
+QString versionLine(const AppObject& app)
+{
+    return QStringLiteral("Version %1.%2.%3").arg(app.Major()).arg(app.Minor()).arg(app.Revision());
+}
+
+} // namespace qel

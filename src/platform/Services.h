@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+namespace qel {
+
+class AppObject;
+class Dialogs;
+class DirectoryLister;
+class Drives;
+class FileSystemObject;
+class HelpViewer;
+class Launcher;
+class Registry;
+
+// The platform services, handed to every window. Only start-up creates the
+// real ones; tests hand in fakes.
+struct Services {
+    AppObject& app;
+    Drives& drives;
+    DirectoryLister& lister;
+    Dialogs& dialogs;
+    HelpViewer& help;
+    Registry& registry;
+    Launcher& launcher;
+    // Makes the main window's one file-system object when it is first needed.
+    std::function<std::unique_ptr<FileSystemObject>()> makeFileSystemObject;
+};
+
+} // namespace qel

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace qel {
+
+// An absolute DOS path taken apart: "c:\DATA\\ACCT1\" is drive 'C' with the
+// components {"DATA", "ACCT1"}. Separators may be "\" or "/", doubled ones
+// count as one, "." is dropped and ".." goes up but never above the root.
+struct DosPath {
+    QChar drive; // upper case
+    QStringList components;
+
+    // nullopt when text is not "<letter>:" followed by a separator, or a
+    // component holds ":" or a control character (they cannot name a file).
+    static std::optional<DosPath> parse(const QString& text);
+
+    bool isRoot() const { return components.isEmpty(); }
+    // "C:"
+    QString driveText() const { return QString(drive) + u':'; }
+    // "C:\" at the root, "C:\DATA\ACCT1" below it: one separator, none trailing.
+    QString toString() const;
+    // The folder holding this one; the root is its own parent.
+    DosPath parent() const;
+    // This path with one more component (name is taken as is).
+    DosPath child(const QString& name) const;
+
+    friend bool operator==(const DosPath&, const DosPath&) = default;
+};
+
+// The upper-case drive letter a text begins with ("a:", "C:\X", "a: [STICK]"),
+// nullopt when it does not begin with a letter and a colon.
+std::optional<QChar> dosDriveLetter(const QString& text);
+
+// Whether text names a drive rather than a path: a letter and a colon not
+// followed by a separator ("C:", "a: [STICK]").
+bool isDosDriveText(const QString& text);
+
+} // namespace qel

@@ -21,7 +21,7 @@ bool needsMapping(unsigned char c) {
     case '|':
         return true;
     default:
-        return c < 0x20;
+        return c != 0 && c < 0x20;
     }
 }
 

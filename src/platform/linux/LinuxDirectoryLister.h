@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/DirectoryLister.h"
+
+namespace qel {
+
+class Drives;
+
+// Lists one folder level through the drive table. Names starting with "." are
+// hidden; names that are not valid UTF-8 are left out; the others come back
+// in their DOS form, ordered without regard to case (ties by exact name).
+class LinuxDirectoryLister final : public DirectoryLister {
+public:
+    explicit LinuxDirectoryLister(const Drives& drives);
+
+    QStringList subFolders(const QString& dosDir) const override;
+    QStringList files(const QString& dosDir) const override;
+
+private:
+    enum class Kind { Folders, Files };
+    QStringList list(const QString& dosDir, Kind kind) const;
+
+    const Drives& m_drives;
+};
+
+// Sorts names without regard to case; equal folded names keep a fixed order
+// by their exact text, so a listing never shuffles between refills.
+void sortDosNames(QStringList& names);
+
+} // namespace qel

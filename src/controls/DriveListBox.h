@@ -7,11 +7,14 @@
 namespace qel {
 
 class Drives;
+struct DriveEntry;
 
-// The classic drive list: one entry per drive of the drive table.
+// The classic drive list: a drop-down with one entry per drive of the drive
+// table, read afresh whenever it opens so that media that come and go show.
 class DriveListBox final : public QComboBox, public DriveList {
     Q_OBJECT
 public:
+    // Starts on the drive of drives.startDirectory(), without raising Change.
     explicit DriveListBox(const Drives& drives, QWidget* parent = nullptr);
 
     QString Drive() const override;
@@ -19,13 +22,23 @@ public:
     int ListCount() const override;
     QString List(int i) const override;
 
+    // Re-reads the entries, keeping the selected drive (listed even if it has
+    // gone, until the selection moves). Never raises Change.
+    void refresh();
+
+    void showPopup() override;
+
 signals:
     // The selection moved, by the user or by setDrive.
     void Change();
 
 private:
+    void fill(const QList<DriveEntry>& entries, QChar selected);
+    int indexOfLetter(QChar letter) const;
+    QChar selectedLetter() const;
+
     const Drives& m_drives;
-    // ... implementation state
+    bool m_filling = false;
 };
 
 } // namespace qel

@@ -1,0 +1,230 @@
+#include "platform/linux/QtDialogs.h"
+
+#include "platform/AppObject.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <exception>
+#include <thread>
+
+namespace qel {
+
+namespace {
+
+// A message box that can refuse to be escaped or closed: a Yes/No question
+// must be answered with one of its two buttons.
+class AnswerBox final : public QMessageBox {
+public:
+    AnswerBox(QWidget* parent, bool mustAnswer)
+        : QMessageBox(parent)
+        , m_mustAnswer(mustAnswer) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (m_mustAnswer && event->matches(QKeySequence::Cancel)) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+
+    void closeEvent(QCloseEvent* event) override {
+        if (m_mustAnswer && !clickedButton()) {
+            event->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+
+private:
+    bool m_mustAnswer;
+};
+
+QMessageBox::Icon toQt(Icon icon) {
+    switch (icon) {
+    case Icon::None:
+        return QMessageBox::NoIcon;
+    case Icon::Critical:
+        return QMessageBox::Critical;
+    case Icon::Question:
+        return QMessageBox::Question;
+    case Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Icon::Information:
+        return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+struct ButtonPair {
+    QMessageBox::StandardButton first;
+    QMessageBox::StandardButton second; // NoButton for a one-button box
+};
+
+ButtonPair toQt(Buttons buttons) {
+    switch (buttons) {
+    case Buttons::OK:
+        return {QMessageBox::Ok, QMessageBox::NoButton};
+    case Buttons::OKCancel:
+        return {QMessageBox::Ok, QMessageBox::Cancel};
+    case Buttons::YesNo:
+        return {QMessageBox::Yes, QMessageBox::No};
+    case Buttons::RetryCancel:
+        return {QMessageBox::Retry, QMessageBox::Cancel};
+    }
+    return {QMessageBox::Ok, QMessageBox::NoButton};
+}
+
+Answer toAnswer(QMessageBox::StandardButton button) {
+    switch (button) {
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
+    case QMessageBox::Retry:
+        return Answer::Retry;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::OK;
+    }
+}
+
+// The answer of a box that vanished unanswered: the one that commits to nothing.
+Answer safeAnswer(Buttons buttons) {
+    switch (buttons) {
+    case Buttons::OK:
+        return Answer::OK;
+    case Buttons::YesNo:
+        return Answer::No;
+    case Buttons::OKCancel:
+    case Buttons::RetryCancel:
+        return Answer::Cancel;
+    }
+    return Answer::Cancel;
+}
+
+bool isUserInput(QEvent::Type type) {
+    switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::NonClientAreaMouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonRelease:
+    case QEvent::NonClientAreaMouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::TabletMove:
+    case QEvent::ContextMenu:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Drops input that reaches a widget in spite of ExcludeUserInputEvents (a
+// platform flushing its queue, events posted by code) while a worker runs.
+// A message box opened meanwhile still takes its answer.
+class InputBlocker final : public QObject {
+public:
+    explicit InputBlocker(const int& openBoxes)
+        : m_openBoxes(openBoxes) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~InputBlocker() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        return m_openBoxes == 0 && isUserInput(event->type());
+    }
+
+private:
+    const int& m_openBoxes;
+};
+
+} // namespace
+
+QtDialogs::QtDialogs(const AppObject& app)
+    : m_app(app) {}
+
+Answer QtDialogs::MsgBox(const QString& text, Buttons buttons, Icon icon,
+                         DefaultButton defaultButton, const QString& title) {
+    const bool mustAnswer = buttons == Buttons::YesNo;
+    QPointer<AnswerBox> box = new AnswerBox(QApplication::activeWindow(), mustAnswer);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->setWindowTitle(title.isEmpty() ? m_app.Title() : title);
+    // Descriptions may carry file names with "<" or "&"; never read them as markup.
+    box->setTextFormat(Qt::PlainText);
+    box->setText(text);
+    box->setIcon(toQt(icon));
+
+    const ButtonPair pair = toQt(buttons);
+    QPushButton* first = box->addButton(pair.first);
+    QPushButton* second =
+        pair.second == QMessageBox::NoButton ? nullptr : box->addButton(pair.second);
+    box->setDefaultButton(defaultButton == DefaultButton::Second && second ? second : first);
+    if (mustAnswer) {
+        box->setWindowFlags((box->windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint) &
+                            ~Qt::WindowCloseButtonHint);
+    } else if (pair.second == QMessageBox::Cancel) {
+        box->setEscapeButton(second);
+    } else {
+        box->setEscapeButton(first);
+    }
+
+    ++m_openBoxes;
+    box->exec();
+    --m_openBoxes;
+
+    if (!box)
+        return safeAnswer(buttons);
+    QAbstractButton* clicked = box->clickedButton();
+    const Answer answer = clicked ? toAnswer(box->standardButton(clicked)) : safeAnswer(buttons);
+    delete box.data();
+    return answer;
+}
+
+void QtDialogs::DoEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void QtDialogs::runWithoutInput(const std::function<void()>& work) {
+    if (!QCoreApplication::instance()) {
+        work();
+        return;
+    }
+
+    std::exception_ptr failure;
+    QEventLoop loop;
+    InputBlocker blocker(m_openBoxes);
+    std::thread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        // Queued, so a worker that ends before exec() starts still ends the loop.
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+} // namespace qel

@@ -1,0 +1,207 @@
+#include "help/frmAbout.h"
+
+#include "help/SysInfo.h"
+#include "platform/AppObject.h"
+#include "platform/Services.h"
+
+#include <QFrame>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace qel {
+
+namespace {
+
+const QString kSupportAddress = QStringLiteral("qel-support@fairmoss-invest.example");
+const QString kWebPage = QStringLiteral("http://www.fairmoss-invest.example/qel");
+
+// The layout is given in twips; 15 twips make one pixel at 96 dpi.
+int px(int twips) {
+    return qRound(twips / 15.0);
+}
+
+QRect twips(int left, int top, int width, int height) {
+    return {px(left), px(top), px(width), px(height)};
+}
+
+template <typename W>
+W* place(QWidget* parent, const char* name, const QRect& geometry, const char* toolTip = nullptr) {
+    auto* w = new W(parent);
+    w->setObjectName(QLatin1String(name));
+    w->setGeometry(geometry);
+    if (toolTip)
+        w->setToolTip(QString::fromUtf8(toolTip));
+    return w;
+}
+
+QLabel* label(QWidget* parent, const char* name, const QRect& geometry, const char* toolTip,
+              const QString& text = {}) {
+    auto* l = place<QLabel>(parent, name, geometry, toolTip);
+    l->setTextFormat(Qt::PlainText);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    l->setText(text);
+    QPalette black = l->palette();
+    black.setColor(QPalette::WindowText, Qt::black);
+    l->setPalette(black);
+    return l;
+}
+
+// A picture box shows its picture from the top-left corner, clipped to the
+// box; a missing picture leaves the box empty.
+QLabel* picture(QWidget* parent, const char* name, const QRect& geometry, const QPixmap& pixmap) {
+    auto* p = place<QLabel>(parent, name, geometry);
+    p->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    p->setFocusPolicy(Qt::StrongFocus);
+    if (!pixmap.isNull())
+        p->setPixmap(pixmap);
+    return p;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption,
+                    const QRect& geometry, const char* toolTip = nullptr) {
+    auto* b = place<QPushButton>(parent, name, geometry, toolTip);
+    b->setText(caption);
+    b->setAutoDefault(false);
+    return b;
+}
+
+void setBackground(QWidget* w, const QColor& colour) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, colour);
+    w->setPalette(p);
+}
+
+} // namespace
+
+frmAbout::frmAbout(Services& services, QWidget* owner)
+    : m_services(services)
+    , m_owner(owner) {
+    setObjectName(QStringLiteral("frmAbout"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(
+        QStringLiteral("About QEL_Trekkel (from Fairmoss Investment Management Program)"));
+    setFixedSize(px(5730), px(5040));
+    setProperty("HelpContextID", 3);
+
+    m_Picture2 = picture(this, "Picture2", twips(360, 240, 495, 495),
+                         QIcon(QStringLiteral(":/qel/icons/qel-trekkel.svg")).pixmap(32, 32));
+
+    m_lblTitle =
+        label(this, "lblTitle", twips(1200, 240, 3885, 360), "This is the name of the software");
+    QFont title(QStringList{QStringLiteral("MS Sans Serif"), QStringLiteral("Sans Serif")});
+    title.setPointSizeF(8.25);
+    title.setBold(true);
+    m_lblTitle->setFont(title);
+
+    m_lblVersion = label(this, "lblVersion", twips(1200, 600, 4125, 225),
+                         "This is the version of the software.");
+
+    m_Picture1 = picture(this, "Picture1", twips(120, 1080, 930, 855),
+                         QPixmap(QStringLiteral(":/qel/pictures/puzzle.svg")));
+
+    m_Label1 = label(this, "Label1", twips(1200, 1200, 4365, 465), "Owner of the software",
+                     QStringLiteral("Copyright \u00a9 1998 Fairmoss Investment Management.\n"
+                                    "All rights reserved."));
+    m_Label1->setWordWrap(true);
+
+    m_lblLicensedUser = place<QPlainTextEdit>(
+        this, "lblLicensedUser", twips(1200, 2280, 3975, 1095), "Licensed user of the software.");
+    m_lblLicensedUser->setPlainText(QStringLiteral("Licensed User"));
+    m_lblLicensedUser->setEnabled(false);
+    m_lblLicensedUser->setFocusPolicy(Qt::StrongFocus);
+    m_lblLicensedUser->setTabChangesFocus(true);
+    // The toolkit has no active-border colour; its button face is the same light grey.
+    setBackground(m_lblLicensedUser, palette().color(QPalette::Active, QPalette::Button));
+
+    m_Line1 = place<QFrame>(this, "Line1", QRect(px(240), px(3480) - 1, px(5450) - px(240), 2));
+    m_Line1->setProperty("Index", 0);
+    m_Line1->setAutoFillBackground(true);
+    QPalette white = m_Line1->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    m_Line1->setPalette(white);
+
+    m_lblDisclaimer = label(
+        this, "lblDisclaimer", twips(240, 3600, 3870, 1425), "Copyright warning",
+        QStringLiteral("Warning: QEL Trekkel is protected by copyright law and international "
+                       "treaties. Anyone who reproduces or distributes it, or any part of it, "
+                       "without authorisation will be prosecuted to the full extent of the law."));
+    m_lblDisclaimer->setWordWrap(true);
+
+    m_cmdOK = button(this, "cmdOK", QStringLiteral("OK"), twips(4320, 3600, 1260, 345));
+    m_cmdSysInfo = button(this, "cmdSysInfo", QStringLiteral("&System Info..."),
+                          twips(4320, 4080, 1245, 345), "Information about your system.");
+    m_CmdTechSup = button(this, "CmdTechSup", QStringLiteral("&Tech Support..."),
+                          twips(4320, 4560, 1260, 345), "For help with problems...");
+
+    setTabOrder(m_cmdOK, m_cmdSysInfo);
+    setTabOrder(m_cmdSysInfo, m_lblLicensedUser);
+    setTabOrder(m_lblLicensedUser, m_Picture1);
+    setTabOrder(m_Picture1, m_Picture2);
+    setTabOrder(m_Picture2, m_CmdTechSup);
+    m_cmdOK->setFocus();
+
+    connect(m_cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    connect(m_cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
+    connect(m_CmdTechSup, &QPushButton::clicked, this, &frmAbout::CmdTechSup_Click);
+
+    Form_Load();
+}
+
+void frmAbout::Form_Load() {
+    m_lblVersion->setText(versionLine(m_services.app));
+    m_lblTitle->setText(m_services.app.Title());
+}
+
+void frmAbout::cmdOK_Click() {
+    close();
+}
+
+void frmAbout::cmdSysInfo_Click() {
+    StartSysInfo(m_services.registry, m_services.launcher, m_services.dialogs);
+}
+
+void frmAbout::CmdTechSup_Click() {
+    m_lblLicensedUser->setEnabled(true);
+    m_lblLicensedUser->setPlainText(QStringLiteral("Send all questions / comments to:") +
+                                    QString(7, QLatin1Char(' ')) + kSupportAddress +
+                                    QString(16, QLatin1Char(' ')) +
+                                    QStringLiteral("OR visit our Web Page at ") + kWebPage);
+    setBackground(m_lblLicensedUser, QColor(255, 255, 0));
+    QFont bold = m_lblLicensedUser->font();
+    bold.setBold(true);
+    m_lblLicensedUser->setFont(bold);
+}
+
+void frmAbout::showEvent(QShowEvent* event) {
+    if (!m_placed && m_owner) {
+        m_placed = true;
+        move(m_owner->frameGeometry().center() - QPoint(width() / 2, height() / 2));
+    }
+    QWidget::showEvent(event);
+}
+
+void frmAbout::keyPressEvent(QKeyEvent* event) {
+    // Enter presses the button that has the focus, Esc closes the dialog.
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (auto* b = qobject_cast<QPushButton*>(focusWidget())) {
+            b->click();
+            return;
+        }
+        break;
+    case Qt::Key_Escape:
+        cmdOK_Click();
+        return;
+    default:
+        break;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+} // namespace qel

@@ -1,0 +1,122 @@
+#include "help/HelpWindow.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace qel {
+
+namespace {
+
+// A help document is a few hundred kilobytes at most; anything far larger is
+// not one, and reading it whole would only stall the window.
+constexpr qint64 MaxDocumentBytes = 16 * 1024 * 1024;
+
+} // namespace
+
+bool hasAnchor(const QTextDocument& document, const QString& name) {
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block.charFormat().anchorNames().contains(name))
+            return true;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().charFormat().anchorNames().contains(name))
+                return true;
+        }
+    }
+    return false;
+}
+
+HelpWindow::HelpWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_browser(new QTextBrowser(this))
+    , m_contents(new QPushButton(tr("&Contents"), this))
+    , m_back(new QPushButton(tr("&Back"), this)) {
+    setObjectName(QStringLiteral("HelpWindow"));
+    setWindowTitle(QStringLiteral("QEL Trekkel Help"));
+    setWindowIcon(QIcon(QStringLiteral(":/qel/icons/qel-trekkel.svg")));
+    // An open help window never keeps the program running on its own.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    resize(640, 560);
+
+    m_browser->setObjectName(QStringLiteral("helpText"));
+    m_browser->setOpenExternalLinks(true);
+    m_contents->setObjectName(QStringLiteral("helpContents"));
+    m_back->setObjectName(QStringLiteral("helpBack"));
+    m_back->setEnabled(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_contents);
+    buttons->addWidget(m_back);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(m_browser);
+
+    connect(m_contents, &QPushButton::clicked, this, &HelpWindow::showTop);
+    connect(m_back, &QPushButton::clicked, m_browser, &QTextBrowser::backward);
+    connect(m_browser, &QTextBrowser::backwardAvailable, m_back, &QPushButton::setEnabled);
+}
+
+bool HelpWindow::showDocument(const QString& dosPath, const QByteArray& hostPath) {
+    const QString path = QFile::decodeName(hostPath);
+    if (QFileInfo(path).isDir()) {
+        showFailure(dosPath, tr("It is a folder, not a file."));
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        showFailure(dosPath, file.errorString());
+        return false;
+    }
+    if (file.size() > MaxDocumentBytes) {
+        showFailure(dosPath, tr("It is far too large to be a help document."));
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        showFailure(dosPath, file.errorString());
+        return false;
+    }
+    m_browser->clearHistory();
+    m_browser->document()->setBaseUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath() + '/'));
+    m_browser->setHtml(QString::fromUtf8(bytes));
+    showTop();
+    return true;
+}
+
+void HelpWindow::showFailure(const QString& dosPath, const QString& reason) {
+    m_browser->clearHistory();
+    m_browser->setHtml(
+        tr("<h2>QEL Trekkel Help</h2>"
+           "<p style=\"color:#a00000\"><b>The help document %1 cannot be opened.</b></p>"
+           "<p>%2</p>"
+           "<p>The help document <i>qeltrkl.HLP</i> belongs in the program's folder. "
+           "Installing the program again puts it back.</p>")
+            .arg(dosPath.isEmpty() ? tr("(none)") : dosPath.toHtmlEscaped(),
+                 reason.toHtmlEscaped()));
+}
+
+bool HelpWindow::showTopic(int contextId) {
+    const QString anchor = QStringLiteral("ctx%1").arg(contextId);
+    if (!hasAnchor(*m_browser->document(), anchor)) {
+        showTop();
+        return false;
+    }
+    m_browser->scrollToAnchor(anchor);
+    return true;
+}
+
+void HelpWindow::showTop() {
+    m_browser->verticalScrollBar()->setValue(0);
+    m_browser->horizontalScrollBar()->setValue(0);
+}
+
+} // namespace qel

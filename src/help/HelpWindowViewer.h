@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/HelpViewer.h"
+
+#include <QPointer>
+
+namespace qel {
+
+class Drives;
+class HelpWindow;
+
+// The help viewer over the program's own help window: one window, created
+// on first use and reused. The help file is a DOS path mapped through the
+// drive table; whatever goes wrong in reading it is shown inside the window.
+class HelpWindowViewer final : public HelpViewer {
+public:
+    explicit HelpWindowViewer(const Drives& drives);
+    ~HelpWindowViewer() override;
+
+    HelpWindowViewer(const HelpWindowViewer&) = delete;
+    HelpWindowViewer& operator=(const HelpWindowViewer&) = delete;
+
+    void showContents(WindowHandle owner, const QString& helpFile) override;
+    void showTopic(WindowHandle owner, const QString& helpFile, int contextId) override;
+    void quit(WindowHandle owner, const QString& helpFile) override;
+
+    // The window once made (hidden again by quit or its close box), else nullptr.
+    HelpWindow* window() const { return m_window.data(); }
+
+private:
+    HelpWindow& open(const QString& helpFile);
+
+    const Drives& m_drives;
+    QPointer<HelpWindow> m_window;
+};
+
+} // namespace qel

@@ -1,0 +1,144 @@
+#include "help/HelpWindowViewer.h"
+
+#include "GuiApp.h"
+#include "TempDriveTable.h"
+#include "help/HelpWindow.h"
+#include "platform/linux/LinuxDrives.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFile>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace qel {
+namespace {
+
+QByteArray realDocument() {
+    QFile file(QStringLiteral(QEL_HELP_DOCUMENT));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << QEL_HELP_DOCUMENT;
+    return file.readAll();
+}
+
+// Where the block that holds anchor begins, in document coordinates; -1 when none.
+int anchorTop(const QTextDocument& document, const QString& anchor) {
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        bool found = block.charFormat().anchorNames().contains(anchor);
+        for (auto it = block.begin(); !found && !it.atEnd(); ++it)
+            found = it.fragment().charFormat().anchorNames().contains(anchor);
+        if (found)
+            return int(document.documentLayout()->blockBoundingRect(block).top());
+    }
+    return -1;
+}
+
+class HelpWindowViewerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::guiApp();
+        m_table.addDrive('C', m_table.makeDir("c"));
+        m_table.addDanglingDrive('A');
+        m_table.makeFile("c/Apps/qeltrkl.HLP", realDocument());
+        m_drives = std::make_unique<LinuxDrives>();
+        m_viewer = std::make_unique<HelpWindowViewer>(*m_drives);
+    }
+
+    QString shownText() const { return m_viewer->window()->browser()->toPlainText(); }
+    int scroll() const { return m_viewer->window()->browser()->verticalScrollBar()->value(); }
+
+    test::TempDriveTable m_table;
+    std::unique_ptr<LinuxDrives> m_drives;
+    std::unique_ptr<HelpWindowViewer> m_viewer;
+};
+
+TEST_F(HelpWindowViewerTest, ContentsOpenInOneWindowThatIsReused) {
+    m_viewer->showContents(1, "C:\\Apps\\qeltrkl.HLP");
+    HelpWindow* window = m_viewer->window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), "QEL Trekkel Help");
+    EXPECT_TRUE(shownText().contains("Backup QEL Files"));
+    EXPECT_FALSE(shownText().contains("cannot be opened"));
+
+    m_viewer->showTopic(1, "C:\\Apps\\qeltrkl.HLP", 3);
+    EXPECT_GT(scroll(), 0);
+    m_viewer->showContents(2, "C:\\Apps\\qeltrkl.HLP");
+    EXPECT_EQ(m_viewer->window(), window);
+    EXPECT_EQ(scroll(), 0);
+}
+
+TEST_F(HelpWindowViewerTest, EveryNumberTheWindowsCarryHasItsTopic) {
+    m_viewer->showContents(1, "C:\\Apps\\qeltrkl.HLP");
+    QTextBrowser* browser = m_viewer->window()->browser();
+    const int maximum = browser->verticalScrollBar()->maximum();
+    for (int id : {130, 310, 320, 4, 110, 1, 410, 3}) {
+        const QString anchor = QStringLiteral("ctx%1").arg(id);
+        SCOPED_TRACE(anchor.toStdString());
+        m_viewer->showContents(1, "C:\\Apps\\qeltrkl.HLP");
+        m_viewer->showTopic(1, "C:\\Apps\\qeltrkl.HLP", id);
+        const int top = anchorTop(*browser->document(), anchor);
+        ASSERT_GE(top, 0);
+        // The topic is scrolled to the top, or as far as the document goes.
+        EXPECT_NEAR(scroll(), std::min(top, maximum), 40);
+    }
+}
+
+TEST_F(HelpWindowViewerTest, UnknownTopicShowsTheContents) {
+    m_viewer->showTopic(1, "C:\\Apps\\qeltrkl.HLP", 3);
+    m_viewer->showTopic(1, "C:\\Apps\\qeltrkl.HLP", 9999);
+    EXPECT_EQ(scroll(), 0);
+    EXPECT_TRUE(shownText().contains("Backup QEL Files"));
+}
+
+TEST_F(HelpWindowViewerTest, DocumentThatCannotBeOpenedIsReportedInsideTheWindow) {
+    m_table.makeDir("c/Folder/qeltrkl.HLP");
+    const struct {
+        const char* helpFile;
+        const char* reason; // part of the explanation, empty to skip
+    } cases[] = {
+        {"C:\\Nowhere\\qeltrkl.HLP", ""},
+        {"C:\\Folder\\qeltrkl.HLP", "folder"},
+        {"A:\\qeltrkl.HLP", "Device unavailable"},
+        {"C:\\<b>odd</b> & co\\qeltrkl.HLP", ""},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.helpFile);
+        EXPECT_NO_THROW(m_viewer->showContents(1, QString::fromUtf8(c.helpFile)));
+        ASSERT_NE(m_viewer->window(), nullptr);
+        EXPECT_TRUE(m_viewer->window()->isVisible());
+        EXPECT_TRUE(shownText().contains("cannot be opened"));
+        EXPECT_TRUE(shownText().contains(QString::fromUtf8(c.helpFile)));
+        EXPECT_TRUE(shownText().contains(QString::fromUtf8(c.reason)));
+    }
+}
+
+TEST_F(HelpWindowViewerTest, DocumentIsReadAfreshEachTime) {
+    m_viewer->showContents(1, "C:\\Later\\qeltrkl.HLP");
+    EXPECT_TRUE(shownText().contains("cannot be opened"));
+    m_table.makeFile("c/Later/qeltrkl.HLP", realDocument());
+    m_viewer->showContents(1, "C:\\Later\\qeltrkl.HLP");
+    EXPECT_FALSE(shownText().contains("cannot be opened"));
+}
+
+TEST_F(HelpWindowViewerTest, QuitHidesTheWindowAndIsHarmlessWithoutOne) {
+    EXPECT_NO_THROW(m_viewer->quit(0, "C:\\Apps\\qeltrkl.HLP"));
+    EXPECT_EQ(m_viewer->window(), nullptr);
+
+    m_viewer->showContents(1, "C:\\Apps\\qeltrkl.HLP");
+    HelpWindow* window = m_viewer->window();
+    m_viewer->quit(1, "C:\\Apps\\qeltrkl.HLP");
+    EXPECT_FALSE(window->isVisible());
+    // An open help window never keeps the program running by itself.
+    EXPECT_FALSE(window->testAttribute(Qt::WA_QuitOnClose));
+
+    m_viewer->showContents(1, "C:\\Apps\\qeltrkl.HLP");
+    EXPECT_EQ(m_viewer->window(), window);
+    EXPECT_TRUE(window->isVisible());
+}
+
+} // namespace
+} // namespace qel

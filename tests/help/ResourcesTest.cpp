@@ -1,0 +1,40 @@
+#include "GuiApp.h"
+
+#include <QIcon>
+#include <QImageReader>
+#include <gtest/gtest.h>
+
+namespace qel {
+namespace {
+
+struct Picture {
+    const char* path;
+    QSize size;
+};
+
+class ResourcesTest : public ::testing::TestWithParam<Picture> {};
+
+// The windows size their picture boxes for these pictures; a missing
+// resource or image plugin would leave them blank.
+TEST_P(ResourcesTest, PictureIsCompiledInAndReadable) {
+    test::guiApp();
+    QImageReader reader(QString::fromUtf8(GetParam().path));
+    const QImage image = reader.read();
+    ASSERT_FALSE(image.isNull()) << reader.errorString().toStdString();
+    EXPECT_EQ(image.size(), GetParam().size);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pictures, ResourcesTest,
+                         ::testing::Values(Picture{":/qel/icons/qel-trekkel.svg", QSize(64, 64)},
+                                           Picture{":/qel/pictures/chart.svg", QSize(170, 122)},
+                                           Picture{":/qel/pictures/puzzle.svg", QSize(62, 57)}));
+
+TEST(ProgramIconTest, ScalesToEveryIconSize) {
+    test::guiApp();
+    const QIcon icon(QStringLiteral(":/qel/icons/qel-trekkel.svg"));
+    for (int side : {16, 32, 48, 256})
+        EXPECT_FALSE(icon.pixmap(side, side).isNull()) << side;
+}
+
+} // namespace
+} // namespace qel

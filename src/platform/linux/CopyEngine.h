@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <ctime>
+#include <sys/types.h>
+#include <vector>
+
+namespace qel {
+
+// The calls that put bytes into a copy and make them durable. The program uses
+// this class as it is; tests derive from it to fail part-way (after N bytes, at
+// the flush) the way a full or failing disk does.
+class CopyIo {
+public:
+    virtual ~CopyIo() = default;
+
+    // As copy_file_range(2): bytes copied, 0 at the end of input, -1 and errno.
+    virtual ssize_t copyRange(int in, off_t* inOffset, int out, off_t* outOffset, size_t length);
+    // As pwrite(2): bytes written, or -1 and errno.
+    virtual ssize_t writeAt(int out, const void* data, size_t length, off_t offset);
+    // As syncfs(2), fdatasync(2) and fsync(2) of a folder: 0, or -1 and errno.
+    virtual int syncFileSystem(int fd);
+    virtual int syncData(int fd);
+    virtual int syncFolder(int dirFd);
+};
+
+// One file to copy: its host name in the source and in the destination folder,
+// and the DOS paths that name it in error descriptions.
+struct CopyItem {
+    QByteArray sourceName;
+    QByteArray targetName;
+    QString dosSource;
+    QString dosTarget;
+};
+
+// Copies files between two open folders so that a target is either its old
+// copy or the whole new one, never a part: each file goes to a temporary file
+// created exclusively beside the target, the batch is made durable with one
+// flush of the destination file system, and only then renamed over the targets.
+class CopyEngine final {
+public:
+    // Temporary files left in a destination by a killed copy are removed when
+    // their status changed before staleBefore and nobody holds them open.
+    CopyEngine(CopyIo& io, const timespec& staleBefore);
+
+    // Copies the items in order, skipping sources that are not regular files
+    // (FIFOs, devices, folders, dangling links) and targets that are the source
+    // itself. Returns how many items were regular files. Stops at the first
+    // failing file with its Error (files before it are kept, its own target and
+    // every later one keep their old copy): 58 when a target exists and
+    // overwrite is false, and the mapped errno otherwise.
+    int copy(int sourceDir, int targetDir, const QString& dosTargetDir,
+             const std::vector<CopyItem>& items, bool overwrite);
+
+private:
+    struct Pending;
+
+    void removeStaleTemps(int targetDir) const;
+    bool copyOne(int sourceDir, int targetDir, const CopyItem& item, bool overwrite,
+                 std::vector<Pending>& pending);
+    void copyData(int in, int out, off_t size, const CopyItem& item);
+    off_t copyRegion(int in, int out, off_t offset, off_t length, const CopyItem& item);
+    void commit(int targetDir, const QString& dosTargetDir, std::vector<Pending>& pending);
+
+    CopyIo& m_io;
+    timespec m_staleBefore;
+    bool m_useCopyRange = true;
+    std::vector<char> m_buffer;
+};
+
+// The prefix of the temporary files the engine leaves while it copies.
+inline constexpr char kTempPrefix[] = ".~qel-";
+
+} // namespace qel

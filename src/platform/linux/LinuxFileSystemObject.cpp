@@ -1,0 +1,224 @@
+#include "platform/linux/LinuxFileSystemObject.h"
+
+#include "platform/DosNames.h"
+#include "platform/DosPath.h"
+#include "platform/Error.h"
+#include "platform/linux/DosWildcard.h"
+#include "platform/linux/ErrnoMapping.h"
+#include "platform/linux/LinuxFile.h"
+#include "platform/linux/UniqueFd.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qel {
+
+namespace {
+
+// The path as the program shows it: one separator, none trailing, "." and
+// ".." resolved. Throws Error 76 when text is no absolute DOS path.
+DosPath parsePath(const QString& text) {
+    auto path = DosPath::parse(text);
+    if (!path)
+        throw Error(err::PathNotFound);
+    return *path;
+}
+
+bool endsWithSeparator(const QString& text) {
+    return text.endsWith(u'\\') || text.endsWith(u'/');
+}
+
+QByteArray hostParent(const QByteArray& hostPath) {
+    const qsizetype slash = hostPath.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : hostPath.left(slash);
+}
+
+bool isHostFolder(const QByteArray& hostPath) {
+    struct stat st {};
+    return stat(hostPath.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+Error pathNotFound(const QString& dosFolder) {
+    return Error(err::PathNotFound, QStringLiteral("Path not found: %1").arg(dosFolder));
+}
+
+struct Match {
+    QByteArray hostName;
+    QString dosName;
+};
+
+// The entries of the open folder whose DOS names match pattern. A name without
+// wildcards that exists in exactly that case names only that file.
+std::vector<Match> matchingEntries(int dirFd, const QString& pattern, const QString& dosFolder) {
+    const int fd = dup(dirFd);
+    DIR* dir = fd < 0 ? nullptr : fdopendir(fd);
+    if (!dir) {
+        const int e = errno;
+        if (fd >= 0)
+            close(fd);
+        throw errnoError(e, IoSide::Source, dosFolder);
+    }
+    std::vector<Match> matches;
+    int readError = 0;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = readdir(dir);
+        if (!entry) {
+            readError = errno;
+            break;
+        }
+        const QByteArray hostName(entry->d_name);
+        if (hostName == "." || hostName == ".." || hostName.startsWith(kTempPrefix))
+            continue;
+        // A name no DOS path can carry is never copied under a mangled one.
+        const auto dosName = hostNameToDos(hostName);
+        if (dosName && matchesDosPattern(*dosName, pattern))
+            matches.push_back({hostName, *dosName});
+    }
+    closedir(dir);
+    if (readError != 0)
+        throw errnoError(readError, IoSide::Source, dosFolder);
+
+    if (!hasWildcards(pattern)) {
+        const auto exact = std::find_if(matches.begin(), matches.end(),
+                                        [&](const Match& m) { return m.dosName == pattern; });
+        if (exact != matches.end())
+            return {*exact};
+    }
+    std::sort(matches.begin(), matches.end(),
+              [](const Match& a, const Match& b) { return a.hostName < b.hostName; });
+    return matches;
+}
+
+UniqueFd openSourceFolder(const QByteArray& host, const QString& dosFolder) {
+    UniqueFd fd(open(host.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid()) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            throw pathNotFound(dosFolder);
+        throw errnoError(errno, IoSide::Source, dosFolder);
+    }
+    return fd;
+}
+
+UniqueFd openTargetFolder(const QByteArray& host, const QString& dosFolder) {
+    UniqueFd fd(open(host.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid()) {
+        const int e = errno;
+        struct stat st {};
+        if (e == ENOTDIR && stat(host.constData(), &st) == 0 && !S_ISDIR(st.st_mode))
+            throw Error(
+                err::FileAlreadyExists,
+                QStringLiteral("A file stands where the folder %1 should be").arg(dosFolder));
+        if (e == ENOENT || e == ENOTDIR)
+            throw pathNotFound(dosFolder);
+        throw errnoError(e, IoSide::Destination, dosFolder);
+    }
+    return fd;
+}
+
+} // namespace
+
+LinuxFileSystemObject::LinuxFileSystemObject(const Drives& drives)
+    : LinuxFileSystemObject(drives, m_systemIo) {}
+
+LinuxFileSystemObject::LinuxFileSystemObject(const Drives& drives, CopyIo& io)
+    : m_drives(drives)
+    , m_io(io) {
+    clock_gettime(CLOCK_REALTIME, &m_createdAt);
+}
+
+std::unique_ptr<File> LinuxFileSystemObject::GetFile(const QString& path) {
+    const DosPath dosPath = parsePath(path);
+    const QByteArray host = m_drives.toHostPath(dosPath.toString());
+    if (dosPath.isRoot() || endsWithSeparator(path))
+        throw Error(err::FileNotFound);
+
+    struct statx info {};
+    if (statx(AT_FDCWD, host.constData(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME,
+              &info) != 0) {
+        const int e = errno;
+        if (e == ENOENT && isHostFolder(hostParent(host)))
+            throw Error(err::FileNotFound);
+        if (e == ENOENT || e == ENOTDIR)
+            throw pathNotFound(dosPath.parent().toString());
+        if (e == EACCES)
+            throw Error(err::PermissionDenied);
+        throw errnoError(e, IoSide::Source, dosPath.toString());
+    }
+    if (S_ISDIR(info.stx_mode))
+        throw Error(err::FileNotFound);
+    return std::make_unique<LinuxFile>(info, dosPath.toString(), host);
+}
+
+bool LinuxFileSystemObject::FolderExists(const QString& path) {
+    const auto dosPath = DosPath::parse(path);
+    try {
+        return dosPath && isHostFolder(m_drives.toHostPath(dosPath->toString()));
+    } catch (const Error&) {
+        return false; // a drive that is not ready holds no folder
+    }
+}
+
+void LinuxFileSystemObject::CreateFolder(const QString& path) {
+    const QString dosFolder = parsePath(path).toString();
+    const QByteArray host = m_drives.toHostPath(dosFolder);
+    if (mkdir(host.constData(), 0777) != 0) {
+        if (errno == EEXIST)
+            throw Error(err::FileAlreadyExists);
+        throw errnoError(errno, IoSide::Destination, dosFolder);
+    }
+    // The new folder's entry must outlast a power cut like the files renamed into it.
+    UniqueFd parent(open(hostParent(host).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!parent.valid() || m_io.syncFolder(parent.get()) != 0)
+        throw errnoError(errno, IoSide::Destination, dosFolder);
+}
+
+void LinuxFileSystemObject::CopyFile(const QString& source, const QString& destination,
+                                     bool overwrite) {
+    const DosPath sourcePath = parsePath(source);
+    if (sourcePath.isRoot() || endsWithSeparator(source))
+        throw Error(err::FileNotFound);
+    const DosPath sourceFolder = sourcePath.parent();
+    const QString dosSourceFolder = sourceFolder.toString();
+    const QString pattern = sourcePath.components.last();
+
+    const UniqueFd sourceDir =
+        openSourceFolder(m_drives.toHostPath(dosSourceFolder), dosSourceFolder);
+    const std::vector<Match> matches = matchingEntries(sourceDir.get(), pattern, dosSourceFolder);
+    if (matches.empty())
+        throw Error(err::FileNotFound);
+
+    // A destination without the trailing separator is a folder when one stands
+    // there, and otherwise the new name of a single file.
+    const DosPath destinationPath = parsePath(destination);
+    DosPath targetFolder = destinationPath;
+    QString targetName;
+    if (!endsWithSeparator(destination) && !FolderExists(destination)) {
+        if (destinationPath.isRoot() || hasWildcards(pattern))
+            throw pathNotFound(destinationPath.toString());
+        targetFolder = destinationPath.parent();
+        targetName = destinationPath.components.last();
+    }
+    const QString dosTargetFolder = targetFolder.toString();
+    const UniqueFd targetDir =
+        openTargetFolder(m_drives.toHostPath(dosTargetFolder), dosTargetFolder);
+
+    std::vector<CopyItem> items;
+    items.reserve(matches.size());
+    for (const Match& m : matches) {
+        const bool sameName = targetName.isEmpty();
+        items.push_back({m.hostName, sameName ? m.hostName : dosNameToHost(targetName),
+                         sourceFolder.child(m.dosName).toString(),
+                         targetFolder.child(sameName ? m.dosName : targetName).toString()});
+    }
+    CopyEngine engine(m_io, m_createdAt);
+    if (engine.copy(sourceDir.get(), targetDir.get(), dosTargetFolder, items, overwrite) == 0)
+        throw Error(err::FileNotFound);
+}
+
+} // namespace qel

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/Drives.h"
+#include "platform/FileSystemObject.h"
+#include "platform/linux/CopyEngine.h"
+
+#include <ctime>
+
+namespace qel {
+
+// The file-system object on Linux: every DOS path goes through the drive table
+// at the last moment, copies go through CopyEngine's safe replace.
+class LinuxFileSystemObject final : public FileSystemObject {
+public:
+    explicit LinuxFileSystemObject(const Drives& drives);
+    // The copies' writes and flushes go through io (tests fail them on demand).
+    LinuxFileSystemObject(const Drives& drives, CopyIo& io);
+
+    std::unique_ptr<File> GetFile(const QString& path) override;
+    bool FolderExists(const QString& path) override;
+    void CreateFolder(const QString& path) override;
+    void CopyFile(const QString& source, const QString& destination, bool overwrite) override;
+
+private:
+    const Drives& m_drives;
+    CopyIo m_systemIo;
+    CopyIo& m_io;
+    // Temporary files older than this object are leftovers of an earlier run.
+    timespec m_createdAt{};
+};
+
+} // namespace qel

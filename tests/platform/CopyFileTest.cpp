@@ -1,0 +1,339 @@
+#include "FailingCopyIo.h"
+#include "FsoTestFolders.h"
+#include "platform/Error.h"
+#include "platform/linux/LinuxFileSystemObject.h"
+
+#include <QDir>
+#include <QThread>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace qel::test {
+namespace {
+
+// A tmpfs on a folder for the test's life; size and read-only as asked.
+class TmpfsMount final {
+public:
+    TmpfsMount(const QByteArray& where, const char* options, unsigned long flags = 0)
+        : m_where(where) {
+        m_mounted = mount("tmpfs", where.constData(), "tmpfs", flags, options) == 0;
+    }
+    ~TmpfsMount() {
+        if (m_mounted && umount(m_where.constData()) != 0)
+            umount2(m_where.constData(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+
+private:
+    QByteArray m_where;
+    bool m_mounted = false;
+};
+
+QByteArray pattern(int size, char seed) {
+    QByteArray data(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        data[i] = char(seed + i * 7 % 251);
+    return data;
+}
+
+QList<QByteArray> tempFiles(const QByteArray& folder) {
+    QList<QByteArray> temps;
+    for (const QByteArray& name : folderNames(folder))
+        if (name.startsWith(kTempPrefix))
+            temps.append(name);
+    return temps;
+}
+
+class CopyFileTest : public FsoTestFolders {
+protected:
+    CopyFileTest() {
+        makeFolder(c("DATA"));
+        makeFolder(a("DATA"));
+    }
+
+    int copyError(const QString& source, const QString& destination) {
+        try {
+            m_fso.CopyFile(source, destination, true);
+        } catch (const Error& e) {
+            m_lastError = e.description();
+            return e.number();
+        }
+        return 0;
+    }
+
+    FailingCopyIo m_io;
+    LinuxFileSystemObject m_fso{m_drives, m_io};
+    QString m_lastError;
+};
+
+TEST_F(CopyFileTest, CopiesMatchingRegularFilesUnderTheirOwnNames) {
+    writeFile(c("DATA/ACCT1.HST"), "one");
+    writeFile(c("DATA/acct2.hst"), "two");
+    writeFile(c("DATA/ACCT1.CVD"), "other kind");
+    writeFile(c("DATA/wincorv.exe"), "program");
+    makeFolder(c("DATA/FOLDER.HST"));
+    ASSERT_EQ(mkfifo(c("DATA/PIPE.HST").constData(), 0644), 0);
+    ASSERT_EQ(symlink("ACCT1.CVD", c("DATA/LINKED.HST").constData()), 0);
+    ASSERT_EQ(symlink("nowhere", c("DATA/DANGLING.HST").constData()), 0);
+
+    m_fso.CopyFile(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\"), true);
+    m_fso.CopyFile(QStringLiteral("C:\\DATA\\WINCORV.EXE"), QStringLiteral("A:\\"), true);
+
+    // A FIFO is never opened (that would block), folders and dangling links
+    // are skipped, a link to a file is copied as a file.
+    EXPECT_EQ(folderNames(a("DATA")), (QList<QByteArray>{"ACCT1.HST", "LINKED.HST", "acct2.hst"}));
+    EXPECT_EQ(readFile(a("DATA/ACCT1.HST")), "one");
+    EXPECT_EQ(readFile(a("DATA/acct2.hst")), "two");
+    EXPECT_EQ(readFile(a("DATA/LINKED.HST")), "other kind");
+    struct stat st {};
+    ASSERT_EQ(lstat(a("DATA/LINKED.HST").constData(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(readFile(a("wincorv.exe")), "program");
+}
+
+TEST_F(CopyFileTest, NothingToCopyIsFileNotFound) {
+    writeFile(c("DATA/ACCT1.CVT"), "x");
+    ASSERT_EQ(mkfifo(c("DATA/PIPE.HST").constData(), 0644), 0);
+    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.XPT"), QStringLiteral("A:\\DATA\\")),
+              err::FileNotFound);
+    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")),
+              err::FileNotFound);
+    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\WINCORV.EXE"), QStringLiteral("A:\\")),
+              err::FileNotFound);
+    EXPECT_TRUE(folderNames(a("DATA")).isEmpty());
+}
+
+TEST_F(CopyFileTest, ReplacesOlderCopiesAndKeepsTheirTimes) {
+    writeFile(c("DATA/ACCT1.HST"), "new contents");
+    const timespec times[2] = {{1600000000, 123000000}, {1500000000, 456000000}};
+    ASSERT_EQ(utimensat(AT_FDCWD, c("DATA/ACCT1.HST").constData(), times, 0), 0);
+    writeFile(a("DATA/ACCT1.HST"), "old");
+
+    m_fso.CopyFile(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\"), true);
+
+    struct stat st {};
+    ASSERT_EQ(stat(a("DATA/ACCT1.HST").constData(), &st), 0); // before reading moves atime
+    EXPECT_EQ(readFile(a("DATA/ACCT1.HST")), "new contents");
+    EXPECT_EQ(st.st_mtim.tv_sec, 1500000000);
+    EXPECT_EQ(st.st_mtim.tv_nsec, 456000000);
+    EXPECT_EQ(st.st_atim.tv_sec, 1600000000);
+    EXPECT_EQ(folderNames(a("DATA")), QList<QByteArray>{"ACCT1.HST"});
+}
+
+TEST_F(CopyFileTest, WithoutOverwriteAnExistingTargetIsFileAlreadyExists) {
+    writeFile(c("DATA/ACCT1.HST"), "new");
+    writeFile(a("DATA/ACCT1.HST"), "old");
+    try {
+        m_fso.CopyFile(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\"), false);
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), err::FileAlreadyExists);
+    }
+    EXPECT_EQ(readFile(a("DATA/ACCT1.HST")), "old");
+}
+
+TEST_F(CopyFileTest, ASymlinkTargetIsReplacedNeverWrittenThrough) {
+    writeFile(c("DATA/ACCT1.HST"), "backup");
+    writeFile(root() + "/victim", "precious");
+    ASSERT_EQ(symlink((root() + "/victim").constData(), a("DATA/ACCT1.HST").constData()), 0);
+
+    m_fso.CopyFile(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\"), true);
+
+    EXPECT_EQ(readFile(root() + "/victim"), "precious");
+    struct stat st {};
+    ASSERT_EQ(lstat(a("DATA/ACCT1.HST").constData(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(readFile(a("DATA/ACCT1.HST")), "backup");
+}
+
+TEST_F(CopyFileTest, CopyingOntoItselfKeepsTheData) {
+    writeFile(c("ACCT1.HST"), "only copy");
+    writeFile(c("WINCORV.EXE"), "program");
+    // A drive-root source backed up to the same drive: doubled separators, same files.
+    m_fso.CopyFile(QStringLiteral("C:\\\\*.HST"), QStringLiteral("C:\\\\"), true);
+    m_fso.CopyFile(QStringLiteral("C:\\\\WINCORV.EXE"), QStringLiteral("C:\\"), true);
+    EXPECT_EQ(readFile(c("ACCT1.HST")), "only copy");
+    EXPECT_EQ(readFile(c("WINCORV.EXE")), "program");
+    // Also when the same folder is reached through another drive letter.
+    m_drives.addDrive(u'E', m_c);
+    m_fso.CopyFile(QStringLiteral("C:\\*.HST"), QStringLiteral("E:\\"), true);
+    EXPECT_EQ(readFile(c("ACCT1.HST")), "only copy");
+    EXPECT_TRUE(tempFiles(c()).isEmpty());
+}
+
+TEST_F(CopyFileTest, NamesWithSpacesAndLettersBeyondAscii) {
+    writeFile(c("DATA/Kurs \xc3\xbc"
+                "ber Z\xc3\xbcrich.HST"),
+              "franken");
+    writeFile(c("DATA/\xd0\xbe\xd1\x82\xd1\x87\xd1\x91\xd1\x82 2024.hst"), "rubel");
+    m_fso.CopyFile(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\"), true);
+    EXPECT_EQ(readFile(a("DATA/Kurs \xc3\xbc"
+                         "ber Z\xc3\xbcrich.HST")),
+              "franken");
+    EXPECT_EQ(readFile(a("DATA/\xd0\xbe\xd1\x82\xd1\x87\xd1\x91\xd1\x82 2024.hst")), "rubel");
+}
+
+TEST_F(CopyFileTest, DestinationProblemsCarryTheirNumbers) {
+    writeFile(c("DATA/ACCT1.HST"), "x");
+    writeFile(a("BLOCKER"), "a file where the folder should be");
+    makeFolder(a("DATA/ACCT1.HST")); // a folder where the file should go
+
+    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\BLOCKER\\")),
+              err::FileAlreadyExists);
+    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\MISSING\\")),
+              err::PathNotFound);
+    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("D:\\DATA\\")),
+              err::DeviceUnavailable);
+    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")),
+              err::PathFileAccessError);
+    EXPECT_TRUE(m_lastError.contains(QStringLiteral("A:\\DATA\\ACCT1.HST")));
+}
+
+TEST_F(CopyFileTest, ASourceFolderDeletedBetweenStepsIsPathNotFound) {
+    writeFile(c("DATA/ACCT1.HST"), "x");
+    m_fso.CopyFile(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\"), true);
+    QDir(QString::fromUtf8(c("DATA"))).removeRecursively();
+    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.CVD"), QStringLiteral("A:\\DATA\\")),
+              err::PathNotFound);
+    EXPECT_EQ(m_lastError, QStringLiteral("Path not found: C:\\DATA"));
+}
+
+class DiskFullTest : public CopyFileTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(DiskFullTest, MidReplaceKeepsTheOldCopyAndNoTemporaryFile) {
+    m_io.refuseCopyRange = GetParam();
+    writeFile(c("DATA/A.HST"), pattern(3000, 'a'));
+    writeFile(c("DATA/B.HST"), pattern(300000, 'b'));
+    writeFile(c("DATA/C.HST"), pattern(3000, 'c'));
+    writeFile(a("DATA/B.HST"), "old B");
+    writeFile(a("DATA/C.HST"), "old C");
+    m_io.failAfterBytes = 3000 + 100000;
+
+    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")),
+              err::DiskFull);
+    // The file before the failing one is whole; the failing one and the one
+    // after keep their old copies.
+    EXPECT_EQ(readFile(a("DATA/A.HST")), pattern(3000, 'a'));
+    EXPECT_EQ(readFile(a("DATA/B.HST")), "old B");
+    EXPECT_EQ(readFile(a("DATA/C.HST")), "old C");
+    EXPECT_TRUE(tempFiles(a("DATA")).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(CopyRangeOrPlainWrites, DiskFullTest, ::testing::Bool());
+
+TEST_F(CopyFileTest, AFailedFlushRenamesNothing) {
+    writeFile(c("DATA/A.HST"), "new");
+    writeFile(a("DATA/A.HST"), "old");
+    m_io.syncError = EIO;
+    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")),
+              err::DeviceIOError);
+    EXPECT_EQ(readFile(a("DATA/A.HST")), "old");
+    EXPECT_TRUE(tempFiles(a("DATA")).isEmpty());
+}
+
+TEST_F(CopyFileTest, OneFlushPerCallNotPerFile) {
+    for (int i = 0; i < 20; ++i)
+        writeFile(c("DATA/F") + QByteArray::number(i) + ".HST", pattern(1000, char(i)));
+    m_fso.CopyFile(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\"), true);
+    EXPECT_EQ(folderNames(a("DATA")).size(), 20);
+    EXPECT_EQ(m_io.fileSystemSyncs, 1);
+    EXPECT_EQ(m_io.folderSyncs, 1);
+}
+
+TEST_F(CopyFileTest, SparseFileCopiesQuicklyAndExactly) {
+    const QByteArray source = c("DATA/BIG.HST");
+    const int fd = open(source.constData(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    const off_t marker = (9LL << 29) + 12345; // 4.5 GiB and a bit
+    ASSERT_EQ(pwrite(fd, "marker", 6, marker), 6);
+    ASSERT_EQ(ftruncate(fd, 5LL << 30), 0);
+    close(fd);
+
+    m_fso.CopyFile(QStringLiteral("C:\\DATA\\BIG.HST"), QStringLiteral("A:\\DATA\\"), true);
+
+    const int copy = open(a("DATA/BIG.HST").constData(), O_RDONLY);
+    ASSERT_GE(copy, 0);
+    struct stat st {};
+    ASSERT_EQ(fstat(copy, &st), 0);
+    EXPECT_EQ(st.st_size, 5LL << 30);
+    EXPECT_LT(st.st_blocks * 512, 64LL << 20); // the holes stayed holes
+    char buffer[8] = {};
+    EXPECT_EQ(pread(copy, buffer, 6, marker), 6);
+    EXPECT_STREQ(buffer, "marker");
+    EXPECT_EQ(pread(copy, buffer, 6, 1 << 20), 6);
+    EXPECT_EQ(QByteArray(buffer, 6), QByteArray(6, '\0'));
+    close(copy);
+}
+
+// A copy killed part-way leaves its target as it was and only a temporary
+// file, which the next run clears unless someone still holds it.
+TEST_F(CopyFileTest, AKilledCopyLeavesNoTruncatedFile) {
+    writeFile(c("DATA/A.HST"), pattern(200000, 'n'));
+    writeFile(a("DATA/A.HST"), "old");
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        FailingCopyIo io;
+        io.failAfterBytes = 50000;
+        io.atLimit = [] { raise(SIGKILL); };
+        LinuxFileSystemObject fso(m_drives, io);
+        try {
+            fso.CopyFile(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\"), true);
+        } catch (...) {
+        }
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(readFile(a("DATA/A.HST")), "old");
+    ASSERT_EQ(tempFiles(a("DATA")).size(), 1);
+
+    // A temporary file another copy still holds is left alone.
+    writeFile(a("DATA/.~qel-inuse"), "busy");
+    const int held = open(a("DATA/.~qel-inuse").constData(), O_RDONLY);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+
+    QThread::msleep(20); // the leftovers are older than the next run
+    LinuxFileSystemObject nextRun(m_drives);
+    nextRun.CopyFile(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\"), true);
+    EXPECT_EQ(readFile(a("DATA/A.HST")), pattern(200000, 'n'));
+    EXPECT_EQ(tempFiles(a("DATA")), QList<QByteArray>{".~qel-inuse"});
+    close(held);
+}
+
+TEST_F(CopyFileTest, RealDiskFullOnASmallTmpfs) {
+    TmpfsMount small(a("DATA"), "size=1m");
+    if (!small.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    writeFile(a("DATA/A.HST"), pattern(400 << 10, 'o'));
+    writeFile(c("DATA/A.HST"), pattern(800 << 10, 'n'));
+
+    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")),
+              err::DiskFull);
+    EXPECT_EQ(readFile(a("DATA/A.HST")), pattern(400 << 10, 'o'));
+    EXPECT_EQ(folderNames(a("DATA")), QList<QByteArray>{"A.HST"});
+}
+
+TEST_F(CopyFileTest, WriteProtectedDestinationIsPermissionDenied) {
+    TmpfsMount readOnly(a("DATA"), "size=1m", MS_RDONLY);
+    if (!readOnly.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    writeFile(c("DATA/A.HST"), "x");
+    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")),
+              err::PermissionDenied);
+    try {
+        m_fso.CreateFolder(QStringLiteral("A:\\DATA\\SUB"));
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), err::PermissionDenied);
+    }
+}
+
+} // namespace
+} // namespace qel::test

@@ -1,0 +1,68 @@
+#include "FailingCopyIo.h"
+
+#include <algorithm>
+#include <cerrno>
+
+namespace qel::test {
+
+ssize_t FailingCopyIo::allowance(size_t length) {
+    if (failAfterBytes < 0)
+        return ssize_t(length);
+    const long long left = failAfterBytes - bytesWritten;
+    if (left <= 0) {
+        if (atLimit) {
+            atLimit();
+            atLimit = nullptr;
+            return ssize_t(length);
+        }
+        errno = error;
+        return -1;
+    }
+    return ssize_t(std::min<long long>(left, (long long)length));
+}
+
+ssize_t FailingCopyIo::copyRange(int in, off_t* inOffset, int out, off_t* outOffset,
+                                 size_t length) {
+    if (refuseCopyRange) {
+        errno = EXDEV;
+        return -1;
+    }
+    const ssize_t allowed = allowance(length);
+    if (allowed < 0)
+        return -1;
+    const ssize_t n = CopyIo::copyRange(in, inOffset, out, outOffset, size_t(allowed));
+    if (n > 0)
+        bytesWritten += n;
+    return n;
+}
+
+ssize_t FailingCopyIo::writeAt(int out, const void* data, size_t length, off_t offset) {
+    const ssize_t allowed = allowance(length);
+    if (allowed < 0)
+        return -1;
+    const ssize_t n = CopyIo::writeAt(out, data, size_t(allowed), offset);
+    if (n > 0)
+        bytesWritten += n;
+    return n;
+}
+
+int FailingCopyIo::syncFileSystem(int fd) {
+    ++fileSystemSyncs;
+    if (syncError != 0) {
+        errno = syncError;
+        return -1;
+    }
+    return CopyIo::syncFileSystem(fd);
+}
+
+int FailingCopyIo::syncData(int fd) {
+    ++dataSyncs;
+    return CopyIo::syncData(fd);
+}
+
+int FailingCopyIo::syncFolder(int dirFd) {
+    ++folderSyncs;
+    return CopyIo::syncFolder(dirFd);
+}
+
+} // namespace qel::test

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/linux/CopyEngine.h"
+
+#include <cerrno>
+
+namespace qel::test {
+
+// Writes like the real thing until `failAfterBytes` bytes have gone into
+// copies, then fails every further write with `error` (ENOSPC: a disk that
+// fills up mid-copy). Can fail the flush instead, or run a hook at the limit
+// (for example to kill the process part-way through a copy).
+class FailingCopyIo final : public CopyIo {
+public:
+    long long failAfterBytes = -1; // -1: never
+    int error = ENOSPC;
+    bool refuseCopyRange = false; // as across file systems: forces plain writes
+    int syncError = 0;            // errno for the file-system flush, 0: none
+    void (*atLimit)() = nullptr;  // called once instead of failing, when set
+
+    long long bytesWritten = 0;
+    int fileSystemSyncs = 0;
+    int dataSyncs = 0;
+    int folderSyncs = 0;
+
+    ssize_t copyRange(int in, off_t* inOffset, int out, off_t* outOffset, size_t length) override;
+    ssize_t writeAt(int out, const void* data, size_t length, off_t offset) override;
+    int syncFileSystem(int fd) override;
+    int syncData(int fd) override;
+    int syncFolder(int dirFd) override;
+
+private:
+    // How much of length may still go through; -1 with errno when nothing may.
+    ssize_t allowance(size_t length);
+};
+
+} // namespace qel::test

@@ -1,0 +1,105 @@
+#include "platform/DosPath.h"
+
+#include "platform/DosNames.h"
+
+#include <gtest/gtest.h>
+
+namespace qel {
+namespace {
+
+QString u16(const char16_t* text) {
+    return QString::fromUtf16(text);
+}
+
+struct ParseCase {
+    const char* text;
+    const char* expected; // nullptr: not an absolute DOS path
+};
+
+class DosPathParse : public ::testing::TestWithParam<ParseCase> {};
+
+TEST_P(DosPathParse, NormalisesOrRejects) {
+    const auto path = DosPath::parse(QString::fromUtf8(GetParam().text));
+    if (!GetParam().expected) {
+        EXPECT_FALSE(path) << path->toString().toStdString();
+        return;
+    }
+    ASSERT_TRUE(path);
+    EXPECT_EQ(path->toString(), QString::fromUtf8(GetParam().expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DosPathParse,
+                         ::testing::Values(ParseCase{"C:\\", "C:\\"}, ParseCase{"c:\\\\", "C:\\"},
+                                           ParseCase{"C:\\DATA\\\\ACCT1\\", "C:\\DATA\\ACCT1"},
+                                           ParseCase{"a:/x//y/", "A:\\x\\y"},
+                                           ParseCase{"C:\\.\\A\\.", "C:\\A"},
+                                           ParseCase{"C:\\A\\..\\..\\..\\B", "C:\\B"},
+                                           ParseCase{"C:\\*.HST", "C:\\*.HST"},
+                                           ParseCase{"C:\\My Files\\x.y.z", "C:\\My Files\\x.y.z"},
+                                           ParseCase{"C:", nullptr}, ParseCase{"C:DATA", nullptr},
+                                           ParseCase{"\\DATA", nullptr}, ParseCase{"1:\\", nullptr},
+                                           ParseCase{"", nullptr}, ParseCase{"C:\\A:B", nullptr},
+                                           ParseCase{"C:\\A\x01"
+                                                     "B",
+                                                     nullptr},
+                                           ParseCase{"\xc3\x84:\\", nullptr}));
+
+TEST(DosPath, ParentChildAndDriveTexts) {
+    const auto path = DosPath::parse(QStringLiteral("c:\\A\\B"));
+    ASSERT_TRUE(path);
+    EXPECT_EQ(path->drive, QChar(u'C'));
+    EXPECT_EQ(path->parent().toString(), QStringLiteral("C:\\A"));
+    EXPECT_EQ(path->parent().parent().parent().toString(), QStringLiteral("C:\\"));
+    EXPECT_EQ(path->child(QStringLiteral("D")).toString(), QStringLiteral("C:\\A\\B\\D"));
+
+    EXPECT_TRUE(isDosDriveText(QStringLiteral("C:")));
+    EXPECT_TRUE(isDosDriveText(QStringLiteral("a: [STICK]")));
+    EXPECT_FALSE(isDosDriveText(QStringLiteral("C:\\")));
+    EXPECT_FALSE(isDosDriveText(QStringLiteral("C")));
+    EXPECT_EQ(dosDriveLetter(QStringLiteral("a: [STICK]")), QChar(u'A'));
+    EXPECT_FALSE(dosDriveLetter(QStringLiteral("::")));
+}
+
+struct NameCase {
+    QByteArray host;
+    QString dos;
+};
+
+class DosNameMapping : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(DosNameMapping, MapsBothWays) {
+    const auto dos = hostNameToDos(GetParam().host);
+    ASSERT_TRUE(dos);
+    EXPECT_EQ(*dos, GetParam().dos);
+    EXPECT_EQ(dosNameToHost(*dos), GetParam().host);
+    // A mapped name never holds a character that would split or glob a path.
+    for (QChar c : *dos)
+        EXPECT_FALSE(QStringLiteral("\\/:*?\"<>|").contains(c) || c.unicode() < 0x20)
+            << dos->toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DosNameMapping,
+    ::testing::Values(NameCase{"ACCT.CVT", QStringLiteral("ACCT.CVT")},
+                      NameCase{"a\\b", u16(u"a\uF05Cb")}, NameCase{"a:b", u16(u"a\uF03Ab")},
+                      NameCase{"*?\"<>|", u16(u"\uF02A\uF03F\uF022\uF03C\uF03E\uF07C")},
+                      NameCase{"tab\there\x01", u16(u"tab\uF009here\uF001")},
+                      NameCase{"\xc3\x9c"
+                               "ber \xe6\x97\xa5",
+                               u16(u"\u00DCber \u65E5")},
+                      NameCase{"\xf0\x9f\x98\x80:", u16(u"\U0001F600\uF03A")}));
+
+TEST(DosNames, InvalidOrAmbiguousHostNamesAreLeftOut) {
+    for (const QByteArray& bad : {QByteArray("\xff\xfe"), QByteArray("caf\xe9"),
+                                  QByteArray("\xc0\xaf"),      // overlong "/"
+                                  QByteArray("\xed\xa0\x80x"), // surrogate
+                                  QByteArray("\xef\x80\xba")}) // already a stand-in for ":"
+        EXPECT_FALSE(hostNameToDos(bad)) << bad.toHex().toStdString();
+}
+
+TEST(DosNames, NoDosNameMapsToAnEmbeddedNul) {
+    EXPECT_FALSE(dosNameToHost(u16(u"a\uF000b")).contains('\0'));
+}
+
+} // namespace
+} // namespace qel

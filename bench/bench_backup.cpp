@@ -1,0 +1,261 @@
+// One backup run against cp + sync (and rsync -a + sync when installed) over
+// the same files on the same disk:
+//   (a) 500 files of 32 KiB, (b) 4 files of 256 MiB.
+// Usage: bench_backup [work folder on a real disk, default /var/tmp]
+// QEL_BENCH_REPS sets the repetitions per method (default 3); medians are shown.
+// QEL_BENCH_CASE=a or b runs one case only.
+
+#include "backup/BackupRun.h"
+#include "backup/ProgressWindow.h"
+#include "platform/AppObject.h"
+#include "platform/Controls.h"
+#include "platform/Dialogs.h"
+#include "platform/linux/LinuxDrives.h"
+#include "platform/linux/LinuxFileSystemObject.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <random>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using namespace qel;
+
+namespace {
+
+// Answers every box as a user who wants the backup would, and keeps the texts.
+class AnsweringDialogs final : public Dialogs {
+public:
+    QStringList texts;
+    Answer MsgBox(const QString& text, Buttons buttons, Icon, DefaultButton,
+                  const QString&) override {
+        texts << text;
+        return buttons == Buttons::YesNo ? Answer::Yes : Answer::OK;
+    }
+    void DoEvents() override {}
+    // A worker thread per copy, as in the program.
+    void runWithoutInput(const std::function<void()>& work) override {
+        std::exception_ptr failure;
+        std::thread worker([&] {
+            try {
+                work();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+        worker.join();
+        if (failure)
+            std::rethrow_exception(failure);
+    }
+};
+
+class NoAnimation final : public Animation {
+public:
+    void Open(const QString&) override {}
+    void Play() override {}
+    void Stop() override {}
+    void Close() override {}
+};
+
+class NoWindow final : public ProgressWindow {
+public:
+    void show() override {}
+    void setSourceLine(const QString&) override {}
+    void setDestinationLine(const QString&) override {}
+    void setProgress(int) override {}
+    Animation& animation() override { return m_animation; }
+    void unload() override {}
+
+private:
+    NoAnimation m_animation;
+};
+
+class FixedFiles final : public FileList {
+public:
+    QStringList names;
+    QString Path() const override { return {}; }
+    void setPath(const QString&) override {}
+    int ListCount() const override { return int(names.size()); }
+    QString List(int i) const override { return names.value(i); }
+    int ListIndex() const override { return -1; }
+};
+
+class FixedDir final : public DirList {
+public:
+    QString Path() const override { return QStringLiteral("C:\\DATA\\ACCT1"); }
+    void setPath(const QString&) override {}
+};
+
+class FixedDrive final : public DriveList {
+public:
+    QString Drive() const override { return QStringLiteral("a:"); }
+    void setDrive(const QString&) override {}
+    int ListCount() const override { return 1; }
+    QString List(int) const override { return Drive(); }
+};
+
+struct Case {
+    const char* name;
+    int dataFiles;
+    qint64 size;
+    qint64 exeSize;
+};
+
+void fail(const QString& what) {
+    std::fprintf(stderr, "bench_backup: %s\n", qPrintable(what));
+    std::exit(1);
+}
+
+void writeFile(const QString& path, qint64 size, std::mt19937_64& random) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        fail(QStringLiteral("cannot create %1").arg(path));
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    for (qint64 left = size; left > 0;) {
+        for (qsizetype i = 0; i + 8 <= block.size(); i += 8) {
+            const quint64 v = random();
+            std::memcpy(block.data() + i, &v, 8);
+        }
+        const qint64 n = std::min<qint64>(left, block.size());
+        if (f.write(block.constData(), n) != n)
+            fail(QStringLiteral("cannot write %1").arg(path));
+        left -= n;
+    }
+}
+
+// The data files spread over the four kinds, plus the program's executable.
+QStringList makeSource(const QString& folder, const Case& c) {
+    QDir().mkpath(folder);
+    std::mt19937_64 random(42);
+    static const char* const kinds[] = {"HST", "CVD", "CVT", "XPT"};
+    QStringList names;
+    for (int i = 0; i < c.dataFiles; ++i)
+        names << QStringLiteral("F%1.%2").arg(i, 4, 10, QLatin1Char('0')).arg(kinds[i % 4]);
+    for (const QString& n : names)
+        writeFile(folder + u'/' + n, c.size, random);
+    names << QStringLiteral("WINCORV.EXE");
+    writeFile(folder + QStringLiteral("/WINCORV.EXE"), c.exeSize, random);
+    return names;
+}
+
+double seconds(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void shell(const QString& command) {
+    if (std::system(command.toLocal8Bit().constData()) != 0)
+        fail(QStringLiteral("failed: %1").arg(command));
+}
+
+QString quoted(const QString& path) {
+    return u'\'' + QString(path).replace(u'\'', QStringLiteral("'\\''")) + u'\'';
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const QString base = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/var/tmp");
+    const int repetitions = qEnvironmentVariableIsSet("QEL_BENCH_REPS")
+                                ? std::max(1, qEnvironmentVariableIntValue("QEL_BENCH_REPS"))
+                                : 3;
+    const bool haveRsync = std::system("command -v rsync >/dev/null 2>&1") == 0;
+
+    QTemporaryDir work(base + QStringLiteral("/qel-bench-backup-XXXXXX"));
+    if (!work.isValid())
+        fail(QStringLiteral("cannot make a work folder in %1").arg(base));
+    const QString home = work.filePath(QStringLiteral("home"));
+    const QString links = work.filePath(QStringLiteral("config/qel-trekkel/dosdevices"));
+    QDir().mkpath(links);
+    QFile::link(home, links + QStringLiteral("/c:"));
+
+    LinuxDrives drives(DriveTableSources{
+        [] { return QByteArray(); }, QByteArrayLiteral("/sys"), [&] { return home.toLocal8Bit(); },
+        [&] { return work.filePath(QStringLiteral("config")).toLocal8Bit(); },
+        [&] { return home.toLocal8Bit(); }});
+
+    // (a) counts the executable among its 500 files; in (b) it is small.
+    const Case cases[] = {{"(a) 500 x 32 KiB", 499, 32 * 1024, 32 * 1024},
+                          {"(b) 4 x 256 MiB", 4, 256ll * 1024 * 1024, 4096}};
+    std::printf("%-18s %-14s %10s %8s\n", "case", "method", "median s", "vs cp");
+    const QString only = qEnvironmentVariable("QEL_BENCH_CASE"); // "a" or "b"; both when unset
+    for (const Case& c : cases) {
+        if (!only.isEmpty() && QLatin1String(c.name).mid(1, 1) != only)
+            continue;
+        const QString source = home + QStringLiteral("/DATA/ACCT1");
+        FixedFiles files;
+        files.names = makeSource(source, c);
+        ::sync();
+
+        std::vector<double> backup, cp, rsync;
+        for (int rep = 0; rep < repetitions; ++rep) {
+            const QString dest = work.filePath(QStringLiteral("dest"));
+            auto fresh = [&] {
+                QDir(dest).removeRecursively();
+                QDir().mkpath(dest + QStringLiteral("/ACCT1"));
+                ::sync();
+            };
+
+            fresh();
+            QFile::remove(links + QStringLiteral("/a:"));
+            QFile::link(dest, links + QStringLiteral("/a:"));
+            AnsweringDialogs dialogs;
+            backup.push_back(seconds([&] {
+                LinuxFileSystemObject fso(drives);
+                NoWindow window;
+                FixedDir dir;
+                FixedDrive drive;
+                AppObject app(QStringLiteral("C:\\"), 1, 0, 0);
+                BackupRun run(files, dir, drive, window, dialogs, app,
+                              [&]() -> FileSystemObject& { return fso; });
+                run.cmd_BackupDefault_Click();
+            }));
+            if (dialogs.texts.size() != 2 || dialogs.texts.last() != u"Backup Complete")
+                fail(QStringLiteral("the run did not complete: ") + dialogs.texts.join(u" / "));
+            if (QDir(dest + QStringLiteral("/ACCT1")).count() - 2 != uint(c.dataFiles))
+                fail(QStringLiteral("the run copied the wrong number of files"));
+
+            fresh();
+            cp.push_back(seconds([&] {
+                shell(QStringLiteral("cp -p %1/*.HST %1/*.CVD %1/*.CVT %1/*.XPT %2/ACCT1/ && "
+                                     "cp -p %1/WINCORV.EXE %2/ && sync")
+                          .arg(quoted(source), quoted(dest)));
+            }));
+
+            if (haveRsync) {
+                fresh();
+                rsync.push_back(seconds([&] {
+                    shell(QStringLiteral("rsync -a --exclude=WINCORV.EXE %1/ %2/ACCT1/ && "
+                                         "rsync -a %1/WINCORV.EXE %2/ && sync")
+                              .arg(quoted(source), quoted(dest)));
+                }));
+            }
+            QDir(dest).removeRecursively();
+        }
+        const double cpMedian = median(cp);
+        std::printf("%-18s %-14s %10.3f %7.2fx\n", c.name, "backup run", median(backup),
+                    median(backup) / cpMedian);
+        std::printf("%-18s %-14s %10.3f %7.2fx\n", c.name, "cp + sync", cpMedian, 1.0);
+        if (haveRsync)
+            std::printf("%-18s %-14s %10.3f %7.2fx\n", c.name, "rsync -a + sync", median(rsync),
+                        median(rsync) / cpMedian);
+        std::fflush(stdout);
+        QDir(source).removeRecursively();
+    }
+    return 0;
+}

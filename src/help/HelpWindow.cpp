@@ -22,6 +22,39 @@ constexpr qint64 MaxDocumentBytes = 16 * 1024 * 1024;
 
 } // namespace
 
+// Serves the document from memory under one fixed address, so links inside
+// it resolve to it and go into the history that Back walks.
+class HelpWindow::Browser final : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+
+    static QUrl documentUrl() { return QUrl(QStringLiteral("qelhelp:/qeltrkl.HLP")); }
+
+    void showBytes(const QByteArray& bytes) {
+        m_document = QString::fromUtf8(bytes);
+        clearHistory();
+        if (source() == documentUrl())
+            reload();
+        else
+            setSource(documentUrl(), QTextDocument::HtmlResource);
+    }
+
+    QVariant loadResource(int type, const QUrl& name) override {
+        if (name.adjusted(QUrl::RemoveFragment) == documentUrl())
+            return m_document;
+        // Anything else the document names relatively lies beside it on disk.
+        if (name.scheme() == documentUrl().scheme() && m_folder.isValid())
+            return QTextBrowser::loadResource(type, m_folder.resolved(QUrl(name.path().mid(1))));
+        return QTextBrowser::loadResource(type, name);
+    }
+
+    void setFolder(const QUrl& folder) { m_folder = folder; }
+
+private:
+    QString m_document;
+    QUrl m_folder;
+};
+
 bool hasAnchor(const QTextDocument& document, const QString& name) {
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         if (block.charFormat().anchorNames().contains(name))
@@ -36,7 +69,7 @@ bool hasAnchor(const QTextDocument& document, const QString& name) {
 
 HelpWindow::HelpWindow(QWidget* parent)
     : QWidget(parent, Qt::Window)
-    , m_browser(new QTextBrowser(this))
+    , m_browser(new Browser(this))
     , m_contents(new QPushButton(tr("&Contents"), this))
     , m_back(new QPushButton(tr("&Back"), this)) {
     setObjectName(QStringLiteral("HelpWindow"));
@@ -85,9 +118,8 @@ bool HelpWindow::showDocument(const QString& dosPath, const QByteArray& hostPath
         showFailure(dosPath, file.errorString());
         return false;
     }
-    m_browser->clearHistory();
-    m_browser->document()->setBaseUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath() + '/'));
-    m_browser->setHtml(QString::fromUtf8(bytes));
+    m_browser->setFolder(QUrl::fromLocalFile(QFileInfo(path).absolutePath() + '/'));
+    m_browser->showBytes(bytes);
     showTop();
     return true;
 }
@@ -102,6 +134,10 @@ void HelpWindow::showFailure(const QString& dosPath, const QString& reason) {
            "Installing the program again puts it back.</p>")
             .arg(dosPath.isEmpty() ? tr("(none)") : dosPath.toHtmlEscaped(),
                  reason.toHtmlEscaped()));
+}
+
+QTextBrowser* HelpWindow::browser() const {
+    return m_browser;
 }
 
 bool HelpWindow::showTopic(int contextId) {

@@ -31,10 +31,11 @@ public:
 
     void showTop();
 
-    QTextBrowser* browser() const { return m_browser; }
+    QTextBrowser* browser() const;
 
 private:
-    QTextBrowser* m_browser;
+    class Browser;
+    Browser* m_browser;
     QPushButton* m_contents;
     QPushButton* m_back;
 };

@@ -6,7 +6,10 @@
 #include "platform/linux/LinuxDrives.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -47,6 +50,9 @@ protected:
     }
 
     QString shownText() const { return m_viewer->window()->browser()->toPlainText(); }
+    bool reportsFailureOf(const QString& shownName) const {
+        return shownText().contains(shownName + " cannot be opened");
+    }
     int scroll() const { return m_viewer->window()->browser()->verticalScrollBar()->value(); }
 
     test::TempDriveTable m_table;
@@ -61,7 +67,7 @@ TEST_F(HelpWindowViewerTest, ContentsOpenInOneWindowThatIsReused) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->windowTitle(), "QEL Trekkel Help");
     EXPECT_TRUE(shownText().contains("Backup QEL Files"));
-    EXPECT_FALSE(shownText().contains("cannot be opened"));
+    EXPECT_FALSE(reportsFailureOf("C:\\Apps\\qeltrkl.HLP"));
 
     m_viewer->showTopic(1, "C:\\Apps\\qeltrkl.HLP", 3);
     EXPECT_GT(scroll(), 0);
@@ -97,31 +103,31 @@ TEST_F(HelpWindowViewerTest, DocumentThatCannotBeOpenedIsReportedInsideTheWindow
     m_table.makeDir("c/Folder/qeltrkl.HLP");
     const struct {
         const char* helpFile;
+        const char* shownName;
         const char* reason; // part of the explanation, empty to skip
     } cases[] = {
-        {"C:\\Nowhere\\qeltrkl.HLP", ""},
-        {"C:\\Folder\\qeltrkl.HLP", "folder"},
-        {"A:\\qeltrkl.HLP", "Device unavailable"},
-        {"C:\\<b>odd</b> & co\\qeltrkl.HLP", ""},
-        {"", ""},
+        {"C:\\Nowhere\\qeltrkl.HLP", "C:\\Nowhere\\qeltrkl.HLP", ""},
+        {"C:\\Folder\\qeltrkl.HLP", "C:\\Folder\\qeltrkl.HLP", "folder"},
+        {"A:\\qeltrkl.HLP", "A:\\qeltrkl.HLP", "Device unavailable"},
+        {"C:\\<b>odd</b> & co\\qeltrkl.HLP", "C:\\<b>odd</b> & co\\qeltrkl.HLP", ""},
+        {"", "(none)", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.helpFile);
         EXPECT_NO_THROW(m_viewer->showContents(1, QString::fromUtf8(c.helpFile)));
         ASSERT_NE(m_viewer->window(), nullptr);
         EXPECT_TRUE(m_viewer->window()->isVisible());
-        EXPECT_TRUE(shownText().contains("cannot be opened"));
-        EXPECT_TRUE(shownText().contains(QString::fromUtf8(c.helpFile)));
+        EXPECT_TRUE(reportsFailureOf(QString::fromUtf8(c.shownName)));
         EXPECT_TRUE(shownText().contains(QString::fromUtf8(c.reason)));
     }
 }
 
 TEST_F(HelpWindowViewerTest, DocumentIsReadAfreshEachTime) {
     m_viewer->showContents(1, "C:\\Later\\qeltrkl.HLP");
-    EXPECT_TRUE(shownText().contains("cannot be opened"));
+    EXPECT_TRUE(reportsFailureOf("C:\\Later\\qeltrkl.HLP"));
     m_table.makeFile("c/Later/qeltrkl.HLP", realDocument());
     m_viewer->showContents(1, "C:\\Later\\qeltrkl.HLP");
-    EXPECT_FALSE(shownText().contains("cannot be opened"));
+    EXPECT_FALSE(reportsFailureOf("C:\\Later\\qeltrkl.HLP"));
 }
 
 TEST_F(HelpWindowViewerTest, QuitHidesTheWindowAndIsHarmlessWithoutOne) {
@@ -138,6 +144,25 @@ TEST_F(HelpWindowViewerTest, QuitHidesTheWindowAndIsHarmlessWithoutOne) {
     m_viewer->showContents(1, "C:\\Apps\\qeltrkl.HLP");
     EXPECT_EQ(m_viewer->window(), window);
     EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(HelpWindowViewerTest, LinksInsideTheDocumentLeadToTheirTopicsAndBack) {
+    m_viewer->showContents(1, "C:\\Apps\\qeltrkl.HLP");
+    HelpWindow* window = m_viewer->window();
+    QTextBrowser* browser = window->browser();
+    browser->setSource(QUrl("#messages"));
+    EXPECT_GT(scroll(), 0);
+    EXPECT_TRUE(browser->isBackwardAvailable());
+    browser->backward();
+    EXPECT_EQ(scroll(), 0);
+
+    // Set QEL_SCREENSHOT_DIR to keep a picture of the window.
+    const QImage shot = window->grab().toImage();
+    EXPECT_FALSE(shot.isNull());
+    const QString dir = qEnvironmentVariable("QEL_SCREENSHOT_DIR");
+    if (!dir.isEmpty()) {
+        EXPECT_TRUE(shot.save(QDir(dir).filePath("help-window.png")));
+    }
 }
 
 } // namespace

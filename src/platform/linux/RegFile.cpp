@@ -1,0 +1,352 @@
+#include "platform/linux/RegFile.h"
+
+#include "platform/Registry.h"
+
+#include <QList>
+#include <QStringList>
+#include <QStringView>
+
+namespace qel {
+
+namespace {
+
+QString decode(QByteArrayView text) {
+    if (text.size() >= 2 && uchar(text[0]) == 0xFF && uchar(text[1]) == 0xFE) {
+        // Files that regedit exports in its newer format are UTF-16LE.
+        const qsizetype units = (text.size() - 2) / 2;
+        QString s(units, Qt::Uninitialized);
+        for (qsizetype i = 0; i < units; ++i)
+            s[i] = QChar(ushort(uchar(text[2 + 2 * i]) | uchar(text[3 + 2 * i]) << 8));
+        return s;
+    }
+    if (text.size() >= 3 && uchar(text[0]) == 0xEF && uchar(text[1]) == 0xBB &&
+        uchar(text[2]) == 0xBF)
+        text = text.sliced(3);
+    return QString::fromUtf8(text);
+}
+
+QString rootLongName(const QString& root) {
+    static const QHash<QString, QString> shortNames = {
+        {QStringLiteral("hklm"), QStringLiteral("hkey_local_machine")},
+        {QStringLiteral("hkcu"), QStringLiteral("hkey_current_user")},
+        {QStringLiteral("hkcr"), QStringLiteral("hkey_classes_root")},
+        {QStringLiteral("hku"), QStringLiteral("hkey_users")},
+        {QStringLiteral("hkcc"), QStringLiteral("hkey_current_config")},
+    };
+    return shortNames.value(root, root);
+}
+
+int hexDigit(QChar c) {
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    return -1;
+}
+
+// A number of 1 to 8 hex digits making up the whole of text.
+std::optional<std::uint32_t> hexNumber(QStringView text) {
+    if (text.isEmpty() || text.size() > 8)
+        return std::nullopt;
+    std::uint32_t n = 0;
+    for (QChar c : text) {
+        const int d = hexDigit(c);
+        if (d < 0)
+            return std::nullopt;
+        n = n << 4 | std::uint32_t(d);
+    }
+    return n;
+}
+
+// Reads a quoted string starting at text[pos] == '"'; only \\ and \" are
+// escapes, any other backslash stands for itself. Moves pos past the
+// closing quote; nullopt when the string is not closed on this line.
+std::optional<QString> quoted(QStringView text, qsizetype& pos) {
+    QString out;
+    for (qsizetype i = pos + 1; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('"')) {
+            pos = i + 1;
+            return out;
+        }
+        if (c == QLatin1Char('\\') && i + 1 < text.size() &&
+            (text[i + 1] == QLatin1Char('\\') || text[i + 1] == QLatin1Char('"'))) {
+            out += text[++i];
+            continue;
+        }
+        out += c;
+    }
+    return std::nullopt;
+}
+
+bool onlySpaceLeft(QStringView text, qsizetype pos) {
+    return text.sliced(pos).trimmed().isEmpty();
+}
+
+bool isBelow(const QString& key, const QString& ancestor) {
+    return key.size() > ancestor.size() && key.startsWith(ancestor) &&
+           key[ancestor.size()] == QLatin1Char('\\');
+}
+
+QByteArray textBytes(const QString& s) {
+    QByteArray b = s.toUtf8();
+    b.append('\0');
+    return b;
+}
+
+} // namespace
+
+QString RegFile::normalizedPath(const QString& keyPath) {
+    QStringList parts = keyPath.toCaseFolded().split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+    if (!parts.isEmpty())
+        parts.front() = rootLongName(parts.front());
+    return parts.join(QLatin1Char('\\'));
+}
+
+// Reads the file line by line; hex data may continue over lines ending "\".
+class RegFileParser final {
+public:
+    RegFileParser(QStringView text, RegFile& out)
+        : m_text(text)
+        , m_out(out) {}
+
+    void run() {
+        while (auto line = nextLine()) {
+            if (line->isEmpty())
+                continue;
+            m_out.m_header = *line == QLatin1String("REGEDIT4") ||
+                             *line == QLatin1String("Windows Registry Editor Version 5.00");
+            break;
+        }
+        if (!m_out.m_header)
+            return;
+        while (auto line = nextLine()) {
+            if (line->isEmpty() || line->startsWith(QLatin1Char(';')))
+                continue;
+            if (line->startsWith(QLatin1Char('[')))
+                keyLine(*line);
+            else if (line->startsWith(QLatin1Char('"')) || line->startsWith(QLatin1Char('@')))
+                valueLine(*line);
+            else
+                ++m_out.m_skipped;
+        }
+    }
+
+private:
+    void keyLine(QStringView line) {
+        const qsizetype close = line.lastIndexOf(QLatin1Char(']'));
+        m_key.reset();
+        if (close < 0 || !onlySpaceLeft(line, close + 1)) {
+            ++m_out.m_skipped;
+            return;
+        }
+        QStringView name = line.sliced(1, close - 1);
+        const bool remove = name.startsWith(QLatin1Char('-'));
+        if (remove)
+            name = name.sliced(1);
+        const QString path = RegFile::normalizedPath(name.toString());
+        if (path.isEmpty()) {
+            ++m_out.m_skipped;
+            return;
+        }
+        if (remove) {
+            m_out.m_keys.removeIf(
+                [&](const auto& k) { return k.key() == path || isBelow(k.key(), path); });
+            return;
+        }
+        if (!m_out.m_keys.contains(path))
+            m_out.m_keys.insert(path, {});
+        m_key = path;
+    }
+
+    void valueLine(QStringView line) {
+        qsizetype pos = 0;
+        QString name;
+        if (line.startsWith(QLatin1Char('@'))) {
+            pos = 1;
+        } else if (auto n = quoted(line, pos)) {
+            name = n->toCaseFolded();
+        } else {
+            ++m_out.m_skipped;
+            return;
+        }
+        while (pos < line.size() && line[pos].isSpace())
+            ++pos;
+        if (pos >= line.size() || line[pos] != QLatin1Char('=')) {
+            ++m_out.m_skipped;
+            return;
+        }
+        const QStringView data = line.sliced(pos + 1).trimmed();
+
+        std::optional<RegValue> value;
+        bool removeValue = false;
+        if (data == QLatin1String("-"))
+            removeValue = true;
+        else if (data.startsWith(QLatin1Char('"')))
+            value = stringData(data, REG_SZ);
+        else if (data.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive))
+            value = dwordData(data.sliced(6));
+        else if (data.startsWith(QLatin1String("hex"), Qt::CaseInsensitive))
+            value = hexData(data.sliced(3));
+        else if (data.startsWith(QLatin1String("str("), Qt::CaseInsensitive))
+            value = typedStringData(data.sliced(4));
+
+        // Values under a key that was not opened (or was cut) go nowhere.
+        if ((!value && !removeValue) || !m_key) {
+            ++m_out.m_skipped;
+            return;
+        }
+        auto& values = m_out.m_keys[*m_key];
+        if (removeValue)
+            values.remove(name);
+        else
+            values.insert(name, *value);
+    }
+
+    static std::optional<RegValue> stringData(QStringView data, std::uint32_t type) {
+        qsizetype pos = 0;
+        const auto s = quoted(data, pos);
+        if (!s || !onlySpaceLeft(data, pos))
+            return std::nullopt;
+        return RegValue{type, textBytes(*s)};
+    }
+
+    static std::optional<RegValue> dwordData(QStringView digits) {
+        const auto n = hexNumber(digits);
+        if (!n)
+            return std::nullopt;
+        QByteArray bytes(4, '\0');
+        for (int i = 0; i < 4; ++i)
+            bytes[i] = char(*n >> (8 * i) & 0xFF);
+        return RegValue{REG_DWORD, bytes};
+    }
+
+    // Wine writes typed strings as str(N):"text".
+    static std::optional<RegValue> typedStringData(QStringView rest) {
+        const qsizetype close = rest.indexOf(QLatin1String("):"));
+        if (close < 0)
+            return std::nullopt;
+        const auto type = hexNumber(rest.first(close));
+        if (!type)
+            return std::nullopt;
+        return stringData(rest.sliced(close + 2).trimmed(), *type);
+    }
+
+    // After "hex": ":" or "(N):", then bytes as two-digit hex numbers
+    // separated by commas, continued over lines that end in "\".
+    std::optional<RegValue> hexData(QStringView rest) {
+        std::uint32_t type = REG_BINARY;
+        if (rest.startsWith(QLatin1Char('('))) {
+            const qsizetype close = rest.indexOf(QLatin1Char(')'));
+            if (close < 0)
+                return std::nullopt;
+            const auto t = hexNumber(rest.sliced(1, close - 1));
+            if (!t)
+                return std::nullopt;
+            type = *t;
+            rest = rest.sliced(close + 1);
+        }
+        if (!rest.startsWith(QLatin1Char(':')))
+            return std::nullopt;
+
+        QByteArray bytes;
+        QStringView chunk = rest.sliced(1).trimmed();
+        bool ok = true;
+        for (;;) {
+            const bool more = chunk.endsWith(QLatin1Char('\\'));
+            if (more)
+                chunk.chop(1);
+            ok = ok && hexBytes(chunk, bytes);
+            if (!more)
+                break;
+            const auto next = nextLine();
+            if (!next)
+                return std::nullopt; // cut short
+            chunk = *next;
+        }
+        if (!ok)
+            return std::nullopt;
+        return RegValue{type, bytes};
+    }
+
+    // Appends "aa,bb,..." to bytes; a trailing comma is expected before a
+    // continuation and allowed at the end.
+    static bool hexBytes(QStringView chunk, QByteArray& bytes) {
+        chunk = chunk.trimmed();
+        if (chunk.isEmpty())
+            return true;
+        const auto tokens = chunk.split(QLatin1Char(','));
+        for (qsizetype t = 0; t < tokens.size(); ++t) {
+            const QStringView token = tokens[t].trimmed();
+            if (token.isEmpty() && t == tokens.size() - 1)
+                break;
+            if (token.isEmpty() || token.size() > 2)
+                return false;
+            const auto b = hexNumber(token);
+            if (!b)
+                return false;
+            bytes.append(char(*b));
+        }
+        return true;
+    }
+
+    // The next line without its line end and surrounding space; nullopt at
+    // the end of the text.
+    std::optional<QStringView> nextLine() {
+        if (m_pos > m_text.size())
+            return std::nullopt;
+        qsizetype end = m_text.indexOf(QLatin1Char('\n'), m_pos);
+        if (end < 0)
+            end = m_text.size();
+        const QStringView line = m_text.sliced(m_pos, end - m_pos).trimmed();
+        m_pos = end + 1;
+        return line;
+    }
+
+    QStringView m_text;
+    qsizetype m_pos = 0;
+    RegFile& m_out;
+    std::optional<QString> m_key;
+};
+
+RegFile RegFile::parse(QByteArrayView text) {
+    RegFile file;
+    const QString decoded = decode(text);
+    RegFileParser(decoded, file).run();
+    return file;
+}
+
+bool RegFile::hasKey(const QString& keyPath) const {
+    const QString path = normalizedPath(keyPath);
+    if (m_keys.contains(path))
+        return true;
+    // An ancestor of a named key exists too, without values of its own.
+    for (auto k = m_keys.cbegin(); k != m_keys.cend(); ++k)
+        if (isBelow(k.key(), path))
+            return true;
+    return false;
+}
+
+std::optional<QHash<QString, RegValue>> RegFile::values(const QString& keyPath) const {
+    const auto k = m_keys.constFind(normalizedPath(keyPath));
+    if (k != m_keys.constEnd())
+        return *k;
+    if (hasKey(keyPath))
+        return QHash<QString, RegValue>{};
+    return std::nullopt;
+}
+
+std::optional<RegValue> RegFile::value(const QString& keyPath, const QString& name) const {
+    const auto k = m_keys.constFind(normalizedPath(keyPath));
+    if (k == m_keys.constEnd())
+        return std::nullopt;
+    const auto v = k->constFind(name.toCaseFolded());
+    if (v == k->constEnd())
+        return std::nullopt;
+    return *v;
+}
+
+} // namespace qel

@@ -107,6 +107,19 @@ TEST_F(LinuxRegistryTest, AStoreThatIsAFolderOrUnreadableCountsAsMissing) {
     EXPECT_EQ(readPath(registry), "b");
 }
 
+TEST_F(LinuxRegistryTest, TheShippedSampleRegistersNothingUntilItsLineIsUncommented)
+{
+    QFile sample(qEnvironmentVariable("QEL_TEST_DATA") + "/../../data/system.reg");
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QByteArray text = sample.readAll();
+    write(dir("a"), text);
+    LinuxRegistry registry({dir("a")});
+    EXPECT_EQ(readPath(registry), "query 2");
+
+    write(dir("a"), QByteArray(text).replace(";\"PATH\"", "\"PATH\""));
+    EXPECT_EQ(readPath(registry), "Z:\\usr\\bin\\hardinfo");
+}
+
 TEST(XdgConfigDirs, TakesAbsoluteEntriesInOrderAndFallsBackToEtcXdg) {
     const QByteArray saved = qgetenv("XDG_CONFIG_DIRS");
     const bool had = qEnvironmentVariableIsSet("XDG_CONFIG_DIRS");

@@ -1,5 +1,6 @@
 #include "help/ContextHelp.h"
 
+#include "help/HelpWindow.h"
 #include "platform/AppObject.h"
 
 #include <QAction>
@@ -62,7 +63,8 @@ protected:
             target = QApplication::focusWidget();
         if (!target)
             target = qobject_cast<const QWidget*>(receiver);
-        if (!target)
+        // F1 inside the help itself would only reload what is already shown.
+        if (!target || qobject_cast<const HelpWindow*>(target->window()))
             return false;
 
         const QString helpFile = m_app.HelpFile();

@@ -101,21 +101,21 @@ HelpWindow::HelpWindow(QWidget* parent)
 bool HelpWindow::showDocument(const QString& dosPath, const QByteArray& hostPath) {
     const QString path = QFile::decodeName(hostPath);
     if (QFileInfo(path).isDir()) {
-        showFailure(dosPath, tr("It is a folder, not a file."));
+        showFailure(dosPath, tr("It is a folder, not a file."), path);
         return false;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        showFailure(dosPath, file.errorString());
+        showFailure(dosPath, file.errorString(), path);
         return false;
     }
     if (file.size() > MaxDocumentBytes) {
-        showFailure(dosPath, tr("It is far too large to be a help document."));
+        showFailure(dosPath, tr("It is far too large to be a help document."), path);
         return false;
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        showFailure(dosPath, file.errorString());
+        showFailure(dosPath, file.errorString(), path);
         return false;
     }
     m_browser->setFolder(QUrl::fromLocalFile(QFileInfo(path).absolutePath() + '/'));
@@ -124,16 +124,21 @@ bool HelpWindow::showDocument(const QString& dosPath, const QByteArray& hostPath
     return true;
 }
 
-void HelpWindow::showFailure(const QString& dosPath, const QString& reason) {
+void HelpWindow::showFailure(const QString& dosPath, const QString& reason,
+                             const QString& hostPath) {
+    const QString where = hostPath.isEmpty()
+                              ? QString()
+                              : tr("<p>On this computer that is the file <tt>%1</tt>.</p>")
+                                    .arg(hostPath.toHtmlEscaped());
     m_browser->clearHistory();
     m_browser->setHtml(
         tr("<h2>QEL Trekkel Help</h2>"
            "<p style=\"color:#a00000\"><b>The help document %1 cannot be opened.</b></p>"
-           "<p>%2</p>"
+           "<p>Reason: %2</p>%3"
            "<p>The help document <i>qeltrkl.HLP</i> belongs in the program's folder. "
            "Installing the program again puts it back.</p>")
-            .arg(dosPath.isEmpty() ? tr("(none)") : dosPath.toHtmlEscaped(),
-                 reason.toHtmlEscaped()));
+            .arg(dosPath.isEmpty() ? tr("(none)") : dosPath.toHtmlEscaped(), reason.toHtmlEscaped(),
+                 where));
 }
 
 QTextBrowser* HelpWindow::browser() const {

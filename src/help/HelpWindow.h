@@ -22,8 +22,9 @@ public:
     // saying that dosPath cannot be opened, and why. Returns whether it read.
     bool showDocument(const QString& dosPath, const QByteArray& hostPath);
 
-    // Shows the page saying that dosPath cannot be opened because of reason.
-    void showFailure(const QString& dosPath, const QString& reason);
+    // Shows the page saying that dosPath cannot be opened because of reason,
+    // naming the host file too when there is one.
+    void showFailure(const QString& dosPath, const QString& reason, const QString& hostPath = {});
 
     // Scrolls to the topic anchored "ctx<contextId>"; without such a topic
     // scrolls to the top and returns false.

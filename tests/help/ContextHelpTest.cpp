@@ -2,6 +2,7 @@
 
 #include "FakeHelpViewer.h"
 #include "GuiApp.h"
+#include "help/HelpWindow.h"
 #include "platform/AppObject.h"
 
 #include <QAction>
@@ -9,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 #include <memory>
@@ -129,7 +131,14 @@ TEST_F(ContextHelpTest, WithoutNumberOpensTheContentsAndWithoutHelpFileNothing) 
     EXPECT_EQ(m_viewer.calls().size(), 1);
 }
 
-TEST_F(ContextHelpTest, OtherKeysAndRemovedFilterAskForNothing) {
+TEST_F(ContextHelpTest, OtherKeysTheHelpWindowAndRemovedFilterAskForNothing) {
+    HelpWindow help;
+    help.show();
+    QApplication::setActiveWindow(&help);
+    pressF1On(help.browser());
+    EXPECT_TRUE(m_viewer.calls().isEmpty());
+
+    QApplication::setActiveWindow(&m_window);
     m_numbered->setFocus();
     QTest::keyClick(m_numbered, Qt::Key_A);
     EXPECT_EQ(m_numbered->text(), "a");

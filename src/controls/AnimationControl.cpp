@@ -1,0 +1,71 @@
+#include "controls/AnimationControl.h"
+
+#include "controls/AviDecoder.h"
+#include "platform/Drives.h"
+#include "platform/Error.h"
+
+#include <QPainter>
+
+namespace qel {
+
+namespace {
+constexpr int InvalidProcedureCall = 5;
+}
+
+AnimationControl::AnimationControl(const Drives& drives, QWidget* parent)
+    : QWidget(parent)
+    , m_drives(drives) {
+    setBackgroundRole(QPalette::Button);
+    setAutoFillBackground(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &AnimationControl::advance);
+}
+
+void AnimationControl::Open(const QString& path) {
+    Close();
+    DecodedClip clip = decodeClip(m_drives.toHostPath(path));
+    m_frames = std::move(clip.frames);
+    m_timer.setInterval(clip.frameIntervalMs);
+    showFrame(0);
+}
+
+void AnimationControl::Play() {
+    if (!isOpen())
+        throw Error(InvalidProcedureCall, QStringLiteral("No clip is open"));
+    showFrame(0);
+    // A single picture has nothing to loop through.
+    if (m_frames.size() > 1)
+        m_timer.start();
+}
+
+void AnimationControl::Stop() {
+    m_timer.stop();
+}
+
+void AnimationControl::Close() {
+    m_timer.stop();
+    m_frames.clear();
+    m_current = 0;
+    update();
+}
+
+void AnimationControl::paintEvent(QPaintEvent*) {
+    if (!isOpen())
+        return;
+    // A frame larger than the strip is cut evenly on both sides.
+    const QImage& frame = m_frames.at(m_current);
+    const QPoint topLeft((width() - frame.width()) / 2, (height() - frame.height()) / 2);
+    QPainter(this).drawImage(topLeft, frame);
+}
+
+void AnimationControl::showFrame(int index) {
+    m_current = index;
+    update();
+    emit frameShown(index);
+}
+
+void AnimationControl::advance() {
+    showFrame((m_current + 1) % int(m_frames.size()));
+}
+
+} // namespace qel

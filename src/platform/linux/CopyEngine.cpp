@@ -9,8 +9,10 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace qel {
@@ -45,6 +47,7 @@ constexpr size_t kRangeChunk = size_t(1) << 30;
 // Large files start their write-back as they go, so the final flush of a step
 // does not wait for all of it at once.
 constexpr off_t kWriteBackChunk = off_t(32) << 20;
+constexpr unsigned long kExfatMagic = 0x2011BAB0;
 
 bool before(const timespec& a, const timespec& b) {
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
@@ -66,6 +69,28 @@ bool copyRangeUnusable(int errnum) {
            errnum == EIO || errnum == EBADF || errnum == EPERM;
 }
 
+// Whether syncfs(2) alone makes the files of this file system durable. On the
+// local disk file systems it writes every dirty page and commits; a user-space
+// (FUSE) or network file system may need each file synced on its own.
+bool fileSystemSyncIsThorough(int dirFd) {
+    struct statfs fs {};
+    if (fstatfs(dirFd, &fs) != 0)
+        return false;
+    switch (fs.f_type) {
+    case EXT4_SUPER_MAGIC: // also ext2 and ext3
+    case XFS_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case F2FS_SUPER_MAGIC:
+    case MSDOS_SUPER_MAGIC:
+    case kExfatMagic:
+    case TMPFS_MAGIC:
+    case OVERLAYFS_SUPER_MAGIC:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 struct CopyEngine::Pending {
@@ -81,6 +106,7 @@ CopyEngine::CopyEngine(CopyIo& io, const timespec& staleBefore)
 int CopyEngine::copy(int sourceDir, int targetDir, const QString& dosTargetDir,
                      const std::vector<CopyItem>& items, bool overwrite) {
     removeStaleTemps(targetDir);
+    m_fileSystemSyncIsThorough = fileSystemSyncIsThorough(targetDir);
 
     std::vector<Pending> pending;
     // Whatever way we leave, no temporary file of ours stays behind.
@@ -302,14 +328,16 @@ off_t CopyEngine::copyRegion(int in, int out, off_t offset, off_t length, const 
 void CopyEngine::commit(int targetDir, const QString& dosTargetDir, std::vector<Pending>& pending) {
     if (pending.empty())
         return;
-    // One flush of the destination file system writes the whole batch; the
-    // per-file data syncs after it find nothing left to write but still report
-    // a write-back error that struck one of these files.
+    // One flush of the destination file system writes the whole batch. It also
+    // reports a write-back error that struck any of these files since the
+    // folder was opened, so no per-file sync (a device flush each) is needed.
     if (m_io.syncFileSystem(targetDir) != 0)
         throw errnoError(errno, IoSide::Destination, dosTargetDir);
-    for (Pending& p : pending) {
-        if (m_io.syncData(p.fd.get()) != 0)
-            throw errnoError(errno, IoSide::Destination, p.item->dosTarget);
+    if (!m_fileSystemSyncIsThorough) {
+        for (const Pending& p : pending) {
+            if (m_io.syncData(p.fd.get()) != 0)
+                throw errnoError(errno, IoSide::Destination, p.item->dosTarget);
+        }
     }
     // Renamed files are done; on failure the rest stay pending and are removed.
     std::size_t renamed = 0;

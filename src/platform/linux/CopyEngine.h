@@ -66,6 +66,7 @@ private:
     CopyIo& m_io;
     timespec m_staleBefore;
     bool m_useCopyRange = true;
+    bool m_fileSystemSyncIsThorough = false;
     std::vector<char> m_buffer;
 };
 

@@ -1,5 +1,7 @@
 #include "backup/frmDefaults.h"
 
+#include "app/ClassicFont.h"
+
 #include <QCheckBox>
 #include <QIcon>
 #include <QLabel>
@@ -40,6 +42,8 @@ frmDefaults::frmDefaults() {
     setWindowIcon(QIcon(QStringLiteral(":/qel/icons/qel-trekkel.svg")));
     resize(twips(0, 0, 9915, 4065).size());
     setProperty("HelpContextID", 1);
+    // The layout is measured for the classic 8.25 pt dialog font.
+    setFont(classicFont(8.25));
     setProperty("Tag", QStringLiteral(
                            "Enter defaults here that save time while the program runs, for example "
                            "copying the QEL main program only into the root directory of the "
@@ -77,11 +81,7 @@ frmDefaults::frmDefaults() {
     m_Label5x = label(this, "Label5x",
                       QStringLiteral("Copyright \u00a9 1998 Fairmoss Investment Management"),
                       twips(1800, 3600, 5415, 255));
-    QFont notice(QStringList{QStringLiteral("MS Sans Serif"), QStringLiteral("Sans Serif")});
-    notice.setPointSizeF(8.25);
-    notice.setBold(true);
-    notice.setItalic(true);
-    m_Label5x->setFont(notice);
+    m_Label5x->setFont(classicFont(8.25, true, true));
     QPalette red = m_Label5x->palette();
     red.setColor(QPalette::WindowText, QColor(0xFF, 0x00, 0x00));
     m_Label5x->setPalette(red);

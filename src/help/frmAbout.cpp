@@ -1,5 +1,6 @@
 #include "help/frmAbout.h"
 
+#include "app/ClassicFont.h"
 #include "help/SysInfo.h"
 #include "platform/AppObject.h"
 #include "platform/Services.h"
@@ -17,6 +18,7 @@ namespace {
 
 const QString kSupportAddress = QStringLiteral("qel-support@fairmoss-invest.example");
 const QString kWebPage = QStringLiteral("http://www.fairmoss-invest.example/qel");
+const QColor kActiveBorder(0xD4, 0xD0, 0xC8);
 
 // The layout is given in twips; 15 twips make one pixel at 96 dpi.
 int px(int twips) {
@@ -87,16 +89,15 @@ frmAbout::frmAbout(Services& services, QWidget* owner)
         QStringLiteral("About QEL_Trekkel (from Fairmoss Investment Management Program)"));
     setFixedSize(px(5730), px(5040));
     setProperty("HelpContextID", 3);
+    // The layout is measured for the classic 8.25 pt dialog font.
+    setFont(classicFont(8.25));
 
     m_Picture2 = picture(this, "Picture2", twips(360, 240, 495, 495),
                          QIcon(QStringLiteral(":/qel/icons/qel-trekkel.svg")).pixmap(32, 32));
 
     m_lblTitle =
         label(this, "lblTitle", twips(1200, 240, 3885, 360), "This is the name of the software");
-    QFont title(QStringList{QStringLiteral("MS Sans Serif"), QStringLiteral("Sans Serif")});
-    title.setPointSizeF(8.25);
-    title.setBold(true);
-    m_lblTitle->setFont(title);
+    m_lblTitle->setFont(classicFont(8.25, true));
 
     m_lblVersion = label(this, "lblVersion", twips(1200, 600, 4125, 225),
                          "This is the version of the software.");
@@ -105,7 +106,7 @@ frmAbout::frmAbout(Services& services, QWidget* owner)
                          QPixmap(QStringLiteral(":/qel/pictures/puzzle.svg")));
 
     m_Label1 = label(this, "Label1", twips(1200, 1200, 4365, 465), "Owner of the software",
-                     QStringLiteral("Copyright \u00a9 1998 Fairmoss Investment Management.\n"
+                     QStringLiteral("Copyright \u00a9 1998 Fairmoss Investment Management. "
                                     "All rights reserved."));
     m_Label1->setWordWrap(true);
 
@@ -115,8 +116,8 @@ frmAbout::frmAbout(Services& services, QWidget* owner)
     m_lblLicensedUser->setEnabled(false);
     m_lblLicensedUser->setFocusPolicy(Qt::StrongFocus);
     m_lblLicensedUser->setTabChangesFocus(true);
-    // The toolkit has no active-border colour; its button face is the same light grey.
-    setBackground(m_lblLicensedUser, palette().color(QPalette::Active, QPalette::Button));
+    // The toolkit has no active-border colour; this is its classic light grey.
+    setBackground(m_lblLicensedUser, kActiveBorder);
 
     m_Line1 = place<QFrame>(this, "Line1", QRect(px(240), px(3480) - 1, px(5450) - px(240), 2));
     m_Line1->setProperty("Index", 0);

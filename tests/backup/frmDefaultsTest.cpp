@@ -22,6 +22,14 @@ QApplication& app() {
     return a;
 }
 
+// With QEL_SCREENSHOT_DIR set, keeps a picture of the window there.
+void screenshot(QWidget* w, const char* name) {
+    const QString dir = qEnvironmentVariable("QEL_SCREENSHOT_DIR");
+    if (!dir.isEmpty()) {
+        EXPECT_TRUE(w->grab().save(dir + QLatin1Char('/') + QLatin1String(name)));
+    }
+}
+
 template <typename W = QWidget> W* child(QWidget* w, const char* name) {
     auto* c = w->findChild<W*>(QLatin1String(name));
     EXPECT_NE(c, nullptr) << name;
@@ -91,6 +99,7 @@ TEST_F(frmDefaultsTest, LaysOutEveryControlAtItsPlaceAndState) {
     EXPECT_FALSE(child<QPushButton>(w, "cmdExitDefaults")->isDefault());
     EXPECT_EQ(child<QLabel>(w, "Label5x")->palette().color(QPalette::WindowText),
               QColor(255, 0, 0));
+    screenshot(w, "defaults.png");
 }
 
 TEST_F(frmDefaultsTest, FocusStartsOnSaveAndExitAndTabCyclesTheThreeLiveControls) {
@@ -136,8 +145,7 @@ TEST_F(frmDefaultsTest, SaveAndExitKeepsTheValuesAndTheCloseBoxDiscardsThem) {
     EXPECT_TRUE(child<QCheckBox>(fresh, "chk_QELmainonce")->isChecked());
 }
 
-TEST_F(frmDefaultsTest, AHiddenDefaultsWindowDoesNotKeepTheProgramRunning)
-{
+TEST_F(frmDefaultsTest, AHiddenDefaultsWindowDoesNotKeepTheProgramRunning) {
     QWidget main;
     main.show();
     showDefaults(m_window)->cmdExitDefaults_Click();

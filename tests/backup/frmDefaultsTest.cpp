@@ -18,8 +18,9 @@ QApplication& app() {
     static int argc = 1;
     static char name[] = "frmDefaultsTest";
     static char* argv[] = {name, nullptr};
-    static QApplication a(argc, argv);
-    return a;
+    // Never destroyed: tearing it down among the static destructors crashes.
+    static auto* a = new QApplication(argc, argv);
+    return *a;
 }
 
 // With QEL_SCREENSHOT_DIR set, keeps a picture of the window there.

@@ -26,8 +26,9 @@ QApplication& app() {
     static int argc = 1;
     static char name[] = "frmAboutTest";
     static char* argv[] = {name, nullptr};
-    static QApplication a(argc, argv);
-    return a;
+    // Never destroyed: tearing it down among the static destructors crashes.
+    static auto* a = new QApplication(argc, argv);
+    return *a;
 }
 
 // The dialog never touches drives, folders or help; these only fill Services.

@@ -202,6 +202,32 @@ TEST_F(CopyFileTest, ASourceFolderDeletedBetweenStepsIsPathNotFound) {
     EXPECT_EQ(m_lastError, QStringLiteral("Path not found: C:\\DATA"));
 }
 
+// Root reads everything, so the unreadable source is tried as an ordinary user.
+TEST_F(CopyFileTest, AnUnreadableSourceNamesTheFile) {
+    writeFile(c("DATA/SECRET.HST"), "x");
+    ASSERT_EQ(chmod(c("DATA/SECRET.HST").constData(), 0), 0);
+    ASSERT_EQ(chmod(a("DATA").constData(), 0777), 0);
+    ASSERT_EQ(chmod(root().constData(), 0755), 0);
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0)
+            _exit(2);
+        const int number =
+            copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\"));
+        const bool named = m_lastError.contains(QStringLiteral("C:\\DATA\\SECRET.HST"));
+        _exit(number == err::PathFileAccessError && named ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 2)
+        GTEST_SKIP() << "cannot switch to an ordinary user here";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(tempFiles(a("DATA")).isEmpty());
+}
+
 class DiskFullTest : public CopyFileTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(DiskFullTest, MidReplaceKeepsTheOldCopyAndNoTemporaryFile) {

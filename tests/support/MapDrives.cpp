@@ -42,7 +42,8 @@ void MapDrives::setCurrentDirectory(const QString& dosPath) {
 }
 
 QString MapDrives::startDirectory() const {
-    return m_roots.isEmpty() ? QStringLiteral("C:\\") : QString(m_roots.firstKey()) + QStringLiteral(":\\");
+    return m_roots.isEmpty() ? QStringLiteral("C:\\")
+                             : QString(m_roots.firstKey()) + QStringLiteral(":\\");
 }
 
 QByteArray MapDrives::toHostPath(const QString& dosPath) const {

@@ -1,0 +1,147 @@
+// Shows the progress window with a playing clip, lines set and the bar at 60,
+// and saves a picture of it. Also writes the demo clip, which users may copy
+// to C:\FILECOPY.AVI (their home folder on the default drive table).
+//
+//   progress_window_demo <picture.png> [clip.avi]
+
+#include "AviWriter.h"
+#include "backup/frmBackup.h"
+#include "platform/Drives.h"
+#include "platform/Error.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPalette>
+#include <QTemporaryDir>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+namespace {
+
+using qel::test::AviClip;
+
+// Drive C: is one folder.
+class FolderDrives final : public qel::Drives {
+public:
+    explicit FolderDrives(QString folder)
+        : m_folder(std::move(folder)) {}
+    QList<qel::DriveEntry> entries() const override { return {{QChar('C'), "C:", false}}; }
+    bool isReady(QChar letter) const override { return letter.toUpper() == QChar('C'); }
+    QString currentDirectory(QChar) const override { return "C:\\"; }
+    void setCurrentDirectory(const QString&) override {}
+    QString startDirectory() const override { return "C:\\"; }
+    QByteArray toHostPath(const QString& dosPath) const override {
+        if (dosPath.size() < 3 || dosPath.left(3).toUpper() != "C:\\")
+            throw qel::Error(qel::err::DeviceUnavailable);
+        return (m_folder + '/' + dosPath.mid(3).replace('\\', '/')).toUtf8();
+    }
+    std::optional<QString> toDosPath(const QByteArray&) const override { return std::nullopt; }
+
+private:
+    QString m_folder;
+};
+
+enum Colour : uint32_t { Back, FolderBody, FolderEdge, Paper, PaperEdge, Ink };
+
+class Canvas {
+public:
+    Canvas(int width, int height)
+        : m_w(width)
+        , m_h(height)
+        , m_px(size_t(width * height), Back) {}
+    void fill(int x, int y, int w, int h, uint32_t c) {
+        for (int j = std::max(0, y); j < std::min(m_h, y + h); ++j)
+            for (int i = std::max(0, x); i < std::min(m_w, x + w); ++i)
+                m_px[size_t(j * m_w + i)] = c;
+    }
+    void box(int x, int y, int w, int h, uint32_t body, uint32_t edge) {
+        fill(x, y, w, h, edge);
+        fill(x + 1, y + 1, w - 2, h - 2, body);
+    }
+    void folder(int x, int y) {
+        box(x, y, 14, 5, FolderBody, FolderEdge);
+        box(x, y + 4, 36, 22, FolderBody, FolderEdge);
+    }
+    void page(int x, int y) {
+        box(x, y, 11, 14, Paper, PaperEdge);
+        for (int line = 0; line < 4; ++line)
+            fill(x + 2, y + 3 + 2 * line, line == 3 ? 4 : 7, 1, Ink);
+    }
+    const std::vector<uint32_t>& pixels() const { return m_px; }
+
+private:
+    int m_w;
+    int m_h;
+    std::vector<uint32_t> m_px;
+};
+
+// Pages flying from one folder to the other, sized to fill the strip.
+AviClip pagesClip(uint32_t background) {
+    AviClip clip;
+    clip.width = 353;
+    clip.height = 33;
+    clip.framesPerSecond = 15;
+    clip.palette = {background, 0xf2c94c, 0x8a6d1f, 0xffffff, 0x404040, 0x7090c0};
+    constexpr int frames = 20;
+    const int from = 46, to = 300;
+    for (int k = 0; k < frames; ++k) {
+        Canvas c(clip.width, clip.height);
+        c.folder(12, 5);
+        c.folder(clip.width - 48, 5);
+        for (double phase : {0.0, 0.5}) {
+            const double t = std::fmod(double(k) / frames + phase, 1.0);
+            const int x = from + int(std::lround(t * (to - from)));
+            const int y = 12 - int(std::lround(std::sin(std::numbers::pi * t) * 11));
+            c.page(x, y);
+        }
+        clip.frames.push_back(c.pixels());
+    }
+    return clip;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <picture.png> [clip.avi]\n", argv[0]);
+        return 2;
+    }
+    const QColor face = app.palette().color(QPalette::Button);
+    const QByteArray clip = qel::test::aviBytes(pagesClip(face.rgb() & 0xffffff));
+    if (argc > 2 && !qel::test::writeFile(QString::fromLocal8Bit(argv[2]), clip)) {
+        std::fprintf(stderr, "cannot write %s\n", argv[2]);
+        return 1;
+    }
+
+    QTemporaryDir drive;
+    if (!qel::test::writeFile(drive.filePath("FILECOPY.AVI"), clip))
+        return 1;
+    FolderDrives drives(drive.path());
+    qel::frmBackup form(drives);
+    form.show();
+    try {
+        form.animation().Open("C:\\FILECOPY.AVI");
+        form.animation().Play();
+    } catch (const qel::Error& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    form.setSourceLine("From:  C:\\QEL\\ACCT1\\*.CVT");
+    form.setDestinationLine("  To:  a:\\ACCT1\\");
+    form.setProgress(60);
+
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 330)
+        app.processEvents(QEventLoop::AllEvents, 10);
+    if (!form.window()->grab().save(QString::fromLocal8Bit(argv[1]))) {
+        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+        return 1;
+    }
+    form.animation().Stop();
+    form.animation().Close();
+    form.unload();
+    return 0;
+}

@@ -5,6 +5,7 @@
 #include "platform/linux/LinuxDrives.h"
 
 #include <QFile>
+#include <algorithm>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
@@ -121,6 +122,22 @@ TEST(SortDosNames, FoldsCaseAndBreaksTiesByExactText) {
     EXPECT_EQ(names, (QStringList{QStringLiteral("_x"), QStringLiteral("a10"), QStringLiteral("A2"),
                                   QStringLiteral("B"), QStringLiteral("b"), u16(u"\u00C9"),
                                   u16(u"\u00E9")}));
+}
+
+TEST(SortDosNames, AgreesWithAPlainFoldedSortOnSharedPrefixesAndShortNames) {
+    QStringList names;
+    for (const char* stem : {"acct", "ACCT", "acc", "Acct1", "acct1", "a", "", "b"})
+        for (const char* tail : {"", "1", "10", "2.HST", "2.hst", "\u00e9", "\u00c9x"})
+            names << QString::fromUtf8(stem) + QString::fromUtf8(tail);
+    names.removeAll(QString());
+    QStringList expected = names;
+    std::stable_sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
+        const int c = a.toCaseFolded().compare(b.toCaseFolded());
+        return c != 0 ? c < 0 : a < b;
+    });
+    std::reverse(names.begin(), names.end());
+    sortDosNames(names);
+    EXPECT_EQ(names, expected);
 }
 
 } // namespace

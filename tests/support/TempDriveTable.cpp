@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -15,12 +18,33 @@ void fail(const QString& what) {
     throw std::runtime_error(what.toStdString());
 }
 
+// Removes a tree by its raw names: tests make names that are not UTF-8, which
+// a QString-based removal cannot name and would leave behind.
+void removeTree(int parent, const char* name) {
+    const int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        ::unlinkat(parent, name, 0);
+        return;
+    }
+    if (DIR* dir = ::fdopendir(fd)) {
+        while (const dirent* entry = ::readdir(dir)) {
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+                removeTree(::dirfd(dir), entry->d_name);
+        }
+        ::closedir(dir);
+    } else {
+        ::close(fd);
+    }
+    ::unlinkat(parent, name, AT_REMOVEDIR);
+}
+
 } // namespace
 
 TempDriveTable::TempDriveTable()
     : m_dir(QDir::tempPath() + QStringLiteral("/qel-drives-XXXXXX")) {
     if (!m_dir.isValid())
         fail(QStringLiteral("cannot make a temporary folder: ") + m_dir.errorString());
+    m_dir.setAutoRemove(false);
     // Hidden, so a lister looking at root() does not see it.
     const QString config = m_dir.path() + QStringLiteral("/.config");
     if (!QDir().mkpath(config + QStringLiteral("/qel-trekkel/dosdevices")))
@@ -37,6 +61,7 @@ TempDriveTable::~TempDriveTable() {
         qunsetenv("XDG_CONFIG_HOME");
     if (!m_oldCwd.isEmpty() && ::chdir(m_oldCwd.constData()) != 0)
         std::abort(); // later tests would run in a removed folder
+    removeTree(AT_FDCWD, QFile::encodeName(m_dir.path()).constData());
 }
 
 QString TempDriveTable::dosDevices() const {

@@ -12,8 +12,9 @@ namespace qel {
 // private-use range U+F000 + code, as Wine does, and back, so no name is ever
 // misparsed and every mapped name maps back to the same bytes.
 
-// The DOS form of one host name; nullopt when the name is not valid UTF-8
-// (such names are left out of lists and copies).
+// The DOS form of one host name; nullopt when the name is not valid UTF-8 or
+// already holds one of the stand-in characters (it could not map back), so
+// such names are left out of lists and copies.
 std::optional<QString> hostNameToDos(const QByteArray& hostName);
 
 // The host bytes of one DOS name (the inverse of hostNameToDos).

@@ -183,9 +183,10 @@ TEST(RegFile, BinaryGarbageNeverCrashes) {
         const QByteArray text = (round % 2 ? "REGEDIT4\n" : "") + junk;
         const RegFile file = RegFile::parse(text);
         file.hasKey(QStringLiteral("HKEY_LOCAL_MACHINE\\A"));
+        static constexpr char alphabet[] = "[]\"@=-\\:,\n hexdwordstr(0123456789abcdef;";
         QByteArray syntax = "REGEDIT4\n";
         for (int i = 0; i < 500; ++i)
-            syntax.append("[]\"@=-\\:,\n hexdwordstr(0123456789abcdef;"[random.bounded(46)]);
+            syntax.append(alphabet[random.bounded(int(sizeof alphabet) - 1)]);
         RegFile::parse(syntax);
     }
 }

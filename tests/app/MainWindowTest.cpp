@@ -373,7 +373,13 @@ TEST_F(Started, ExitDuringABackupYieldEndsTheRunThere) {
     start();
     // Confirm the drive, accept that there is no clip (C:\FILECOPY.AVI), then leave.
     h.dialogs.answer({Answer::Yes, Answer::OK, Answer::Yes});
-    h.dialogs.atYield([&] { control<QPushButton>("Cmd_exit")->click(); });
+    // The click arrives as an event and the yield processes events, as the real one does,
+    // so the main window's deletion would come due inside the run.
+    h.dialogs.atYield([&] {
+        QTimer::singleShot(0, [&] { control<QPushButton>("Cmd_exit")->click(); });
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    });
     control<DirListBox>("Dir1")->setPath(QStringLiteral("C:\\DATA\\ACCT1"));
 
     EXPECT_TRUE(runUntilQuit([&] { control<QPushButton>("cmd_BackupDefault")->click(); }));
@@ -384,6 +390,26 @@ TEST_F(Started, ExitDuringABackupYieldEndsTheRunThere) {
     EXPECT_FALSE(main);
     EXPECT_FALSE(QFile::exists(h.table.root() + "/a/ACCT1/PORT.HST"));
     EXPECT_FALSE(QFile::exists(h.table.root() + "/a/WINCORV.EXE"));
+}
+
+TEST_F(Started, CloseBoxDuringABackupYieldLetsTheRunFinishThenEnds) {
+    start();
+    // Confirm, no clip, two file kinds missing (go on), done.
+    h.dialogs.answer({Answer::Yes, Answer::OK, Answer::OK, Answer::OK, Answer::OK});
+    h.dialogs.atYield([&] {
+        QTimer::singleShot(0, [&] { main->close(); });
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    });
+    control<DirListBox>("Dir1")->setPath(QStringLiteral("C:\\DATA\\ACCT1"));
+
+    EXPECT_TRUE(runUntilQuit([&] { control<QPushButton>("cmd_BackupDefault")->click(); }));
+    EXPECT_EQ(h.dialogs.boxes().size(), 5) << h.dialogs.texts().join(" | ").toStdString();
+    EXPECT_EQ(h.dialogs.boxes().back().text, "Backup Complete");
+    EXPECT_FALSE(main);
+    EXPECT_FALSE(h.app.hasEnded());
+    EXPECT_TRUE(QFile::exists(h.table.root() + "/a/ACCT1/PORT.HST"));
+    EXPECT_TRUE(QFile::exists(h.table.root() + "/a/WINCORV.EXE"));
 }
 
 TEST(MultiLineTextField, GivesAndTakesCrLfLines) {

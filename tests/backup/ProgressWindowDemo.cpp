@@ -5,8 +5,8 @@
 //   progress_window_demo <picture.png> [clip.avi]
 
 #include "AviWriter.h"
+#include "MapDrives.h"
 #include "backup/frmBackup.h"
-#include "platform/Drives.h"
 #include "platform/Error.h"
 
 #include <QApplication>
@@ -20,27 +20,6 @@
 namespace {
 
 using qel::test::AviClip;
-
-// Drive C: is one folder.
-class FolderDrives final : public qel::Drives {
-public:
-    explicit FolderDrives(QString folder)
-        : m_folder(std::move(folder)) {}
-    QList<qel::DriveEntry> entries() const override { return {{QChar('C'), "C:", false}}; }
-    bool isReady(QChar letter) const override { return letter.toUpper() == QChar('C'); }
-    QString currentDirectory(QChar) const override { return "C:\\"; }
-    void setCurrentDirectory(const QString&) override {}
-    QString startDirectory() const override { return "C:\\"; }
-    QByteArray toHostPath(const QString& dosPath) const override {
-        if (dosPath.size() < 3 || dosPath.left(3).toUpper() != "C:\\")
-            throw qel::Error(qel::err::DeviceUnavailable);
-        return (m_folder + '/' + dosPath.mid(3).replace('\\', '/')).toUtf8();
-    }
-    std::optional<QString> toDosPath(const QByteArray&) const override { return std::nullopt; }
-
-private:
-    QString m_folder;
-};
 
 enum Colour : uint32_t { Back, FolderBody, FolderEdge, Paper, PaperEdge, Ink };
 
@@ -118,7 +97,8 @@ int main(int argc, char** argv) {
     QTemporaryDir drive;
     if (!qel::test::writeFile(drive.filePath("FILECOPY.AVI"), clip))
         return 1;
-    FolderDrives drives(drive.path());
+    qel::test::MapDrives drives;
+    drives.addDrive('C', drive.path().toUtf8());
     qel::frmBackup form(drives);
     form.show();
     try {

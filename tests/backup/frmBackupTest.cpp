@@ -1,7 +1,7 @@
 #include "backup/frmBackup.h"
 
 #include "AviWriter.h"
-#include "platform/Drives.h"
+#include "MapDrives.h"
 #include "platform/Error.h"
 
 #include <QApplication>
@@ -13,27 +13,6 @@
 
 namespace qel {
 namespace {
-
-// Drive C: is one temporary folder; every other letter is not ready.
-class FolderDrives final : public Drives {
-public:
-    explicit FolderDrives(QString folder)
-        : m_folder(std::move(folder)) {}
-    QList<DriveEntry> entries() const override { return {{QChar('C'), "C:", false}}; }
-    bool isReady(QChar letter) const override { return letter.toUpper() == QChar('C'); }
-    QString currentDirectory(QChar) const override { return "C:\\"; }
-    void setCurrentDirectory(const QString&) override {}
-    QString startDirectory() const override { return "C:\\"; }
-    QByteArray toHostPath(const QString& dosPath) const override {
-        if (dosPath.size() < 3 || dosPath.left(3).toUpper() != "C:\\")
-            throw Error(err::DeviceUnavailable);
-        return (m_folder + '/' + dosPath.mid(3).replace('\\', '/')).toUtf8();
-    }
-    std::optional<QString> toDosPath(const QByteArray&) const override { return std::nullopt; }
-
-private:
-    QString m_folder;
-};
 
 template <typename W = QWidget> W* child(QWidget* window, const char* name) {
     auto* c = window->findChild<W*>(QLatin1String(name));
@@ -60,7 +39,11 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    FolderDrives m_drives{m_dir.path()};
+    test::MapDrives m_drives = [this] {
+        test::MapDrives drives;
+        drives.addDrive('C', m_dir.path().toUtf8());
+        return drives;
+    }();
     frmBackup m_form{m_drives};
 };
 

@@ -1,8 +1,8 @@
 #include "controls/AnimationControl.h"
 
 #include "AviWriter.h"
+#include "MapDrives.h"
 #include "controls/AviDecoder.h"
-#include "platform/Drives.h"
 #include "platform/Error.h"
 
 #include <QApplication>
@@ -20,27 +20,6 @@ namespace {
 
 using test::AviClip;
 using test::AviEncoding;
-
-// Drive C: is one temporary folder; every other letter is not ready.
-class FolderDrives final : public Drives {
-public:
-    explicit FolderDrives(QString folder)
-        : m_folder(std::move(folder)) {}
-    QList<DriveEntry> entries() const override { return {{QChar('C'), "C:", false}}; }
-    bool isReady(QChar letter) const override { return letter.toUpper() == QChar('C'); }
-    QString currentDirectory(QChar) const override { return "C:\\"; }
-    void setCurrentDirectory(const QString&) override {}
-    QString startDirectory() const override { return "C:\\"; }
-    QByteArray toHostPath(const QString& dosPath) const override {
-        if (dosPath.size() < 3 || dosPath.left(3).toUpper() != "C:\\")
-            throw Error(err::DeviceUnavailable);
-        return (m_folder + '/' + dosPath.mid(3).replace('\\', '/')).toUtf8();
-    }
-    std::optional<QString> toDosPath(const QByteArray&) const override { return std::nullopt; }
-
-private:
-    QString m_folder;
-};
 
 const std::vector<uint32_t> Palette = {0x000000, 0xff0000, 0x00ff00, 0x0000ff,
                                        0xffff00, 0x00ffff, 0xff00ff, 0xffffff};
@@ -124,7 +103,12 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    FolderDrives m_drives{m_dir.path()};
+    test::MapDrives m_drives = [this] {
+        test::MapDrives drives;
+        drives.addDrive('C', m_dir.path().toUtf8());
+        drives.addNotReady('A');
+        return drives;
+    }();
 };
 
 struct EncodingCase {

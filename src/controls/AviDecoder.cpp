@@ -25,6 +25,10 @@ constexpr int MinFrameIntervalMs = 5;
 constexpr int MaxFrameIntervalMs = 5000;
 constexpr int FallbackFrameIntervalMs = 100;
 
+[[noreturn]] void failOutOfMemory() {
+    throw Error(7, QStringLiteral("Out of memory"));
+}
+
 [[noreturn]] void failFormat(const char* why) {
     throw Error(InvalidClipFormat,
                 QStringLiteral("Invalid file format: %1").arg(QLatin1String(why)));
@@ -154,7 +158,7 @@ public:
         std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
         m_frame.reset(av_frame_alloc());
         if (!packet || !m_frame)
-            throw Error(7, QStringLiteral("Out of memory"));
+            failOutOfMemory();
 
         for (;;) {
             const int ret = av_read_frame(m_format.get(), packet.get());
@@ -184,18 +188,18 @@ private:
     void openContainer() {
         auto* buffer = static_cast<uint8_t*>(av_malloc(IoBufferSize));
         if (!buffer)
-            throw Error(7, QStringLiteral("Out of memory"));
+            failOutOfMemory();
         AVIOContext* io =
             avio_alloc_context(buffer, IoBufferSize, 0, &m_fd, readFile, nullptr, seekFile);
         if (!io) {
             av_free(buffer);
-            throw Error(7, QStringLiteral("Out of memory"));
+            failOutOfMemory();
         }
         m_io.reset(io);
 
         AVFormatContext* ctx = avformat_alloc_context();
         if (!ctx)
-            throw Error(7, QStringLiteral("Out of memory"));
+            failOutOfMemory();
         ctx->pb = m_io.get();
         ctx->flags |= AVFMT_FLAG_CUSTOM_IO;
         ctx->io_open = refuseNestedOpen;
@@ -227,7 +231,7 @@ private:
 
         m_decoder.reset(avcodec_alloc_context3(m_codec));
         if (!m_decoder)
-            throw Error(7, QStringLiteral("Out of memory"));
+            failOutOfMemory();
         if (avcodec_parameters_to_context(m_decoder.get(), par) < 0)
             failFormat("the clip's picture format is not supported");
         m_decoder->thread_count = 1;
@@ -269,7 +273,7 @@ private:
 
         QImage rgb(w, h, QImage::Format_RGB888);
         if (rgb.isNull())
-            throw Error(7, QStringLiteral("Out of memory"));
+            failOutOfMemory();
         uint8_t* dst[4] = {rgb.bits(), nullptr, nullptr, nullptr};
         const int dstStride[4] = {int(rgb.bytesPerLine()), 0, 0, 0};
         if (sws_scale(scaler, frame.data, frame.linesize, 0, h, dst, dstStride) != h)

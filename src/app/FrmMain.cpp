@@ -114,7 +114,14 @@ FrmMain::FrmMain(Services& services)
     m_Dir1->setFocus();
 }
 
-FrmMain::~FrmMain() = default;
+FrmMain::~FrmMain() {
+    // The controls outlive the handlers' helpers by a moment (Qt deletes
+    // children last); no signal of theirs may reach a handler meanwhile.
+    const QList<QObject*> senders{m_Drive1,   m_Dir1,         m_File1,        m_cmd_BackupDefault,
+                                  m_Cmd_exit, m_Mnu_Defaults, m_Hlp_Contents, m_Hlp_About};
+    for (QObject* sender : senders)
+        disconnect(sender, nullptr, this, nullptr);
+}
 
 void FrmMain::buildControls() {
     auto* client = new QWidget(this);

@@ -1,5 +1,6 @@
 #include "backup/frmBackup.h"
 
+#include "app/ClassicFont.h"
 #include "platform/Error.h"
 
 #include <QCloseEvent>
@@ -29,6 +30,7 @@ public:
         setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                        Qt::WindowCloseButtonHint);
         setFixedSize(twips(0, 0, 6300, 2760).size());
+        setFont(classicFont(8.25));
         // The main window alone decides when the program ends.
         setAttribute(Qt::WA_QuitOnClose, false);
 

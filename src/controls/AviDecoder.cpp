@@ -298,7 +298,7 @@ private:
 
 } // namespace
 
-DecodedClip decodeClip(const QByteArray& hostPath, qint64 maxFrameBytes) {
+DecodedClip decodeClipWithFfmpeg(const QByteArray& hostPath, qint64 maxFrameBytes) {
     // A clip that fails reaches the user in the program's own message; the
     // library's diagnostics on the terminal would only add noise.
     static const bool quiet = [] {
@@ -310,3 +310,24 @@ DecodedClip decodeClip(const QByteArray& hostPath, qint64 maxFrameBytes) {
 }
 
 } // namespace qel
+
+// The module's one entry point. Nothing may unwind across it: the module has
+// its own copy of the error type, so failures travel as number and text.
+extern "C" __attribute__((visibility("default"))) bool
+qel_decode_clip(const QByteArray& hostPath, qint64 maxFrameBytes, qel::DecodedClip& clip,
+                int& errorNumber, QString& errorDescription) noexcept {
+    try {
+        clip = qel::decodeClipWithFfmpeg(hostPath, maxFrameBytes);
+        return true;
+    } catch (const qel::Error& e) {
+        errorNumber = e.number();
+        errorDescription = e.description();
+    } catch (const std::bad_alloc&) {
+        errorNumber = 7;
+        errorDescription = QStringLiteral("Out of memory");
+    } catch (...) {
+        errorNumber = qel::InvalidClipFormat;
+        errorDescription = QStringLiteral("Invalid file format");
+    }
+    return false;
+}

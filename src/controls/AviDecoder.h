@@ -17,9 +17,11 @@ struct DecodedClip {
 
 // Decodes every frame of the video clip at a host path. Decoding it all up
 // front makes a damaged clip fail here instead of half-way through a run.
-// Throws Error 53 when the file is missing, 70 when it may not be read, 75
-// when it is not a regular file or reading fails, and InvalidClipFormat when
-// it is damaged, holds no video or its frames exceed maxFrameBytes.
+// The decoder is a module of its own (libqel_avidecoder.so, next to the
+// program), loaded on the first call, so a start-up never pays for the video
+// libraries. Throws Error 48 when that module cannot be loaded, 53 when the file is missing, 70
+// when it may not be read, 75 when it is not a regular file or reading fails, and InvalidClipFormat
+// when it is damaged, holds no video or its frames exceed maxFrameBytes.
 DecodedClip decodeClip(const QByteArray& hostPath, qint64 maxFrameBytes = qint64(64) << 20);
 
 } // namespace qel

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include "Screenshot.h"
+
 #include <gtest/gtest.h>
 
 namespace qel {
@@ -21,14 +23,6 @@ QApplication& app() {
     // Never destroyed: tearing it down among the static destructors crashes.
     static auto* a = new QApplication(argc, argv);
     return *a;
-}
-
-// With QEL_SCREENSHOT_DIR set, keeps a picture of the window there.
-void screenshot(QWidget* w, const char* name) {
-    const QString dir = qEnvironmentVariable("QEL_SCREENSHOT_DIR");
-    if (!dir.isEmpty()) {
-        EXPECT_TRUE(w->grab().save(dir + QLatin1Char('/') + QLatin1String(name)));
-    }
 }
 
 template <typename W = QWidget> W* child(QWidget* w, const char* name) {
@@ -100,7 +94,7 @@ TEST_F(frmDefaultsTest, LaysOutEveryControlAtItsPlaceAndState) {
     EXPECT_FALSE(child<QPushButton>(w, "cmdExitDefaults")->isDefault());
     EXPECT_EQ(child<QLabel>(w, "Label5x")->palette().color(QPalette::WindowText),
               QColor(255, 0, 0));
-    screenshot(w, "defaults.png");
+    test::keepScreenshot(*w, "defaults.png");
 }
 
 TEST_F(frmDefaultsTest, FocusStartsOnSaveAndExitAndTabCyclesTheThreeLiveControls) {

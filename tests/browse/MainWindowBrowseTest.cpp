@@ -1,4 +1,5 @@
 #include "FakeDialogs.h"
+#include "Screenshot.h"
 #include "FakeLauncher.h"
 #include "FakeRegistry.h"
 #include "app/FrmMain.h"
@@ -162,6 +163,7 @@ TEST_F(MainWindowBrowseTest, OpeningAFolderAndClickingAFileShowsItsFacts) {
     EXPECT_EQ(lines[5], "Path: C:\\DATA\\ACCT1\\PORT.HST");
     EXPECT_EQ(lines[6], "Short Name: PORT.HST");
     EXPECT_TRUE(m_dialogs.boxes().isEmpty());
+    test::keepScreenshot(*m_window, "main-window-browsing.png");
 }
 
 TEST_F(MainWindowBrowseTest, VanishedFolderAndFileAreReportedAndTheWindowGoesOn) {

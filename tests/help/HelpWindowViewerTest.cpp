@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include "Screenshot.h"
+
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -156,13 +158,8 @@ TEST_F(HelpWindowViewerTest, LinksInsideTheDocumentLeadToTheirTopicsAndBack) {
     browser->backward();
     EXPECT_EQ(scroll(), 0);
 
-    // Set QEL_SCREENSHOT_DIR to keep a picture of the window.
-    const QImage shot = window->grab().toImage();
-    EXPECT_FALSE(shot.isNull());
-    const QString dir = qEnvironmentVariable("QEL_SCREENSHOT_DIR");
-    if (!dir.isEmpty()) {
-        EXPECT_TRUE(shot.save(QDir(dir).filePath("help-window.png")));
-    }
+    EXPECT_FALSE(window->grab().toImage().isNull());
+    test::keepScreenshot(*window, "help-window.png");
 }
 
 } // namespace

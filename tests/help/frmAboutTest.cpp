@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include "Screenshot.h"
+
 #include <gtest/gtest.h>
 
 namespace qel {
@@ -55,14 +57,6 @@ public:
     void showTopic(WindowHandle, const QString&, int) override {}
     void quit(WindowHandle, const QString&) override {}
 };
-
-// With QEL_SCREENSHOT_DIR set, keeps a picture of the window there.
-void screenshot(QWidget* w, const char* name) {
-    const QString dir = qEnvironmentVariable("QEL_SCREENSHOT_DIR");
-    if (!dir.isEmpty()) {
-        EXPECT_TRUE(w->grab().save(dir + QLatin1Char('/') + QLatin1String(name)));
-    }
-}
 
 template <typename W = QWidget> W* child(QWidget* w, const char* name) {
     auto* c = w->findChild<W*>(QLatin1String(name));
@@ -125,9 +119,9 @@ TEST_F(frmAboutTest, LoadShowsTitleAndVersionInTheDesignedLayout) {
 
 TEST_F(frmAboutTest, TechSupportShowsTheMessageOnceAndASecondPressChangesNothing) {
     frmAbout* w = open();
-    screenshot(w, "about.png");
+    test::keepScreenshot(*w, "about.png");
     QTest::mouseClick(child<QPushButton>(w, "CmdTechSup"), Qt::LeftButton);
-    screenshot(w, "about-tech-support.png");
+    test::keepScreenshot(*w, "about-tech-support.png");
 
     static const QRegularExpression message(
         QStringLiteral("^Send all questions / comments to: {7}\\S+@\\S+ {16}OR visit our Web "

@@ -1,10 +1,8 @@
 #include "app/FrmMain.h"
 
-#include "app/ClassicFont.h"
 #include "app/DestinationProbe.h"
 #include "app/ExitConfirmation.h"
 #include "app/TextField.h"
-#include "app/Twips.h"
 #include "backup/BackupRun.h"
 #include "backup/frmBackup.h"
 #include "backup/frmDefaults.h"
@@ -12,6 +10,7 @@
 #include "controls/DirListBox.h"
 #include "controls/DriveListBox.h"
 #include "controls/FileListBox.h"
+#include "controls/FormLayout.h"
 #include "help/ContextHelp.h"
 #include "help/HelpContents.h"
 #include "help/frmAbout.h"
@@ -35,29 +34,6 @@ namespace qel {
 namespace {
 
 constexpr int CantCreateObject = 429;
-
-template <typename W> W* place(W* widget, const char* name, QRect geometry) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(geometry);
-    return widget;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
-                        const QString& toolTip, QRect geometry) {
-    auto* button = place(new QPushButton(caption, parent), name, geometry);
-    button->setToolTip(toolTip);
-    button->setAutoDefault(false);
-    return button;
-}
-
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-    auto* label = place(new QLabel(caption, parent), name, geometry);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return label;
-}
-
-// The system's active-border colour of the classic desktop scheme.
-const QColor ActiveBorderColour(0xD4, 0xD0, 0xC8);
 
 } // namespace
 
@@ -134,7 +110,7 @@ void FrmMain::buildControls() {
     m_Text1 = place(new TextField(client), "Text1", twipsRect(3000, 6960, 5175, 285));
     m_Text1->setFocusPolicy(Qt::NoFocus);
     QPalette text1Palette = m_Text1->palette();
-    text1Palette.setColor(QPalette::Base, ActiveBorderColour);
+    text1Palette.setColor(QPalette::Base, activeBorderColour());
     m_Text1->setPalette(text1Palette);
 
     m_Drive2 = place(new DriveListBox(drives, client), "Drive2", twipsRect(6720, 120, 2415, 315));
@@ -142,12 +118,12 @@ void FrmMain::buildControls() {
 
     m_cmd_BackupDefault = makeButton(
         client, "cmd_BackupDefault", QStringLiteral("Backup QEL Files"),
-        QStringLiteral("Backup Corvane QEL data files"), twipsRect(3840, 2640, 1815, 495));
+        twipsRect(3840, 2640, 1815, 495), QStringLiteral("Backup Corvane QEL data files"));
     m_Cmd_exit = makeButton(client, "Cmd_exit", QStringLiteral("Exit"),
-                            QStringLiteral("Exit the program"), twipsRect(8280, 6840, 1695, 375));
+                            twipsRect(8280, 6840, 1695, 375), QStringLiteral("Exit the program"));
     m_Cmd_ViewFile =
         makeButton(client, "Cmd_ViewFile", QStringLiteral("View this File"),
-                   QStringLiteral("View last selected file"), twipsRect(7800, 4440, 1695, 375));
+                   twipsRect(7800, 4440, 1695, 375), QStringLiteral("View last selected file"));
     m_Cmd_ViewFile->setEnabled(false);
 
     m_Check1 =
@@ -169,8 +145,8 @@ void FrmMain::buildControls() {
     m_Dir1->setToolTip(QStringLiteral("Which directory has the files to be backed up?"));
 
     m_cmd_BackupNow = makeButton(client, "cmd_BackupNow", QStringLiteral("Backup Now"),
-                                 QStringLiteral("Backup selected files to the destination drive"),
-                                 twipsRect(0, 6840, 2295, 375));
+                                 twipsRect(0, 6840, 2295, 375),
+                                 QStringLiteral("Backup selected files to the destination drive"));
     m_cmd_BackupNow->setVisible(false);
 
     m_Label5x = makeLabel(client, "Label5x",

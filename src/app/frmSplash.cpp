@@ -1,7 +1,6 @@
 #include "app/frmSplash.h"
 
-#include "app/ClassicFont.h"
-#include "app/Twips.h"
+#include "controls/FormLayout.h"
 #include "help/ContextHelp.h"
 #include "help/ContextIDs.h"
 #include "platform/AppObject.h"
@@ -29,22 +28,16 @@ void fitToText(QLabel* label) {
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry,
                   const QFont& font, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(geometry);
+    auto* label = qel::makeLabel(parent, name, text, geometry);
     label->setFont(font);
     label->setAlignment(alignment);
     return label;
 }
 
-QLabel* makePicture(QWidget* parent, const char* name, QRect geometry, const QString& resource) {
-    auto* picture = new QLabel(parent);
-    picture->setObjectName(QString::fromLatin1(name));
-    picture->setGeometry(geometry);
+QLabel* makeFramedPicture(QWidget* parent, const char* name, QRect geometry,
+                          const QString& resource) {
+    auto* picture = makePicture(parent, name, geometry, QPixmap(resource));
     picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    // Shown at its own size from the top-left corner; the box clips the rest.
-    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    picture->setPixmap(QPixmap(resource));
     return picture;
 }
 
@@ -69,10 +62,10 @@ frmSplash::frmSplash(const AppObject& app, ContextIDs& contextIDs)
     m_fraMainFrame->setProperty("HelpContextID", 110);
 
     QWidget* frame = m_fraMainFrame;
-    m_Picture2 = makePicture(frame, "Picture2", twipsRect(120, 960, 2775, 1695),
-                             QStringLiteral(":/qel/pictures/chart.svg"));
-    m_Picture1 = makePicture(frame, "Picture1", twipsRect(240, 3600, 930, 855),
-                             QStringLiteral(":/qel/pictures/puzzle.svg"));
+    m_Picture2 = makeFramedPicture(frame, "Picture2", twipsRect(120, 960, 2775, 1695),
+                                   QStringLiteral(":/qel/pictures/chart.svg"));
+    m_Picture1 = makeFramedPicture(frame, "Picture1", twipsRect(240, 3600, 930, 855),
+                                   QStringLiteral(":/qel/pictures/puzzle.svg"));
     m_lblCompanyProduct = makeLabel(frame, "lblCompanyProduct", QStringLiteral("CompanyProduct"),
                                     twipsRect(3000, 765, 3000, 435), classicFont(18, true));
     m_lblProductName = makeLabel(frame, "lblProductName", QStringLiteral("Product"),

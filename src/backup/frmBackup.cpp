@@ -1,6 +1,6 @@
 #include "backup/frmBackup.h"
 
-#include "app/ClassicFont.h"
+#include "controls/FormLayout.h"
 #include "platform/Error.h"
 
 #include <QCloseEvent>
@@ -15,11 +15,6 @@ namespace {
 constexpr int InvalidPropertyValue = 380;
 const QString BlankLine = QStringLiteral(" ");
 
-// Layout in twips, 15 to a pixel.
-constexpr QRect twips(int left, int top, int width, int height) {
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
-
 } // namespace
 
 class BackupWindow final : public QWidget {
@@ -29,27 +24,27 @@ public:
         setWindowTitle(QStringLiteral("QEL_Trekkel Backup"));
         setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                        Qt::WindowCloseButtonHint);
-        setFixedSize(twips(0, 0, 6300, 2760).size());
+        setFixedSize(twipsRect(0, 0, 6300, 2760).size());
         setFont(classicFont(8.25));
         // The main window alone decides when the program ends.
         setAttribute(Qt::WA_QuitOnClose, false);
 
         // Created back to front, in the layout's stored order.
-        Text2 = makeLine(QStringLiteral("Text2"), twips(120, 2040, 5895, 255));
+        Text2 = makeLine(QStringLiteral("Text2"), twipsRect(120, 2040, 5895, 255));
 
         prgFileCopy = new QProgressBar(this);
         prgFileCopy->setObjectName(QStringLiteral("prgFileCopy"));
-        prgFileCopy->setGeometry(twips(360, 960, 5295, 255));
+        prgFileCopy->setGeometry(twipsRect(360, 960, 5295, 255));
         prgFileCopy->setRange(0, 100);
         prgFileCopy->setValue(0);
         prgFileCopy->setTextVisible(false);
         prgFileCopy->setFocusPolicy(Qt::NoFocus);
 
-        Text1 = makeLine(QStringLiteral("Text1"), twips(240, 1560, 5895, 255));
+        Text1 = makeLine(QStringLiteral("Text1"), twipsRect(240, 1560, 5895, 255));
 
         Animation1 = new AnimationControl(drives, this);
         Animation1->setObjectName(QStringLiteral("Animation1"));
-        Animation1->setGeometry(twips(360, 120, 5295, 495));
+        Animation1->setGeometry(twipsRect(360, 120, 5295, 495));
         // The tab order (Animation1, Text1, prgFileCopy, Text2) has nothing to
         // order: only the two lines take focus, and neither by the Tab key.
     }

@@ -1,6 +1,6 @@
 #include "help/frmAbout.h"
 
-#include "app/ClassicFont.h"
+#include "controls/FormLayout.h"
 #include "help/SysInfo.h"
 #include "platform/AppObject.h"
 #include "platform/Services.h"
@@ -18,22 +18,11 @@ namespace {
 
 const QString kSupportAddress = QStringLiteral("qel-support@fairmoss-invest.example");
 const QString kWebPage = QStringLiteral("http://www.fairmoss-invest.example/qel");
-const QColor kActiveBorder(0xD4, 0xD0, 0xC8);
-
-// The layout is given in twips; 15 twips make one pixel at 96 dpi.
-int px(int twips) {
-    return qRound(twips / 15.0);
-}
-
-QRect twips(int left, int top, int width, int height) {
-    return {px(left), px(top), px(width), px(height)};
-}
 
 template <typename W>
-W* place(QWidget* parent, const char* name, const QRect& geometry, const char* toolTip = nullptr) {
-    auto* w = new W(parent);
-    w->setObjectName(QLatin1String(name));
-    w->setGeometry(geometry);
+W* newControl(QWidget* parent, const char* name, const QRect& geometry,
+              const char* toolTip = nullptr) {
+    auto* w = place(new W(parent), name, geometry);
     if (toolTip)
         w->setToolTip(QString::fromUtf8(toolTip));
     return w;
@@ -41,33 +30,25 @@ W* place(QWidget* parent, const char* name, const QRect& geometry, const char* t
 
 QLabel* label(QWidget* parent, const char* name, const QRect& geometry, const char* toolTip,
               const QString& text = {}) {
-    auto* l = place<QLabel>(parent, name, geometry, toolTip);
-    l->setTextFormat(Qt::PlainText);
-    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    l->setText(text);
+    auto* l = makeLabel(parent, name, text, geometry);
+    l->setToolTip(QString::fromUtf8(toolTip));
     QPalette black = l->palette();
     black.setColor(QPalette::WindowText, Qt::black);
     l->setPalette(black);
     return l;
 }
 
-// A picture box shows its picture from the top-left corner, clipped to the
-// box; a missing picture leaves the box empty.
+// Picture boxes take the focus, as the keyboard order says.
 QLabel* picture(QWidget* parent, const char* name, const QRect& geometry, const QPixmap& pixmap) {
-    auto* p = place<QLabel>(parent, name, geometry);
-    p->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* p = makePicture(parent, name, geometry, pixmap);
     p->setFocusPolicy(Qt::StrongFocus);
-    if (!pixmap.isNull())
-        p->setPixmap(pixmap);
     return p;
 }
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption,
                     const QRect& geometry, const char* toolTip = nullptr) {
-    auto* b = place<QPushButton>(parent, name, geometry, toolTip);
-    b->setText(caption);
-    b->setAutoDefault(false);
-    return b;
+    return makeButton(parent, name, caption, geometry,
+                      toolTip ? QString::fromUtf8(toolTip) : QString());
 }
 
 void setBackground(QWidget* w, const QColor& colour) {
@@ -87,39 +68,41 @@ frmAbout::frmAbout(Services& services, QWidget* owner)
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(
         QStringLiteral("About QEL_Trekkel (from Fairmoss Investment Management Program)"));
-    setFixedSize(px(5730), px(5040));
+    setFixedSize(twips(5730), twips(5040));
     setProperty("HelpContextID", 3);
     // The layout is measured for the classic 8.25 pt dialog font.
     setFont(classicFont(8.25));
 
-    m_Picture2 = picture(this, "Picture2", twips(360, 240, 495, 495),
+    m_Picture2 = picture(this, "Picture2", twipsRect(360, 240, 495, 495),
                          QIcon(QStringLiteral(":/qel/icons/qel-trekkel.svg")).pixmap(32, 32));
 
-    m_lblTitle =
-        label(this, "lblTitle", twips(1200, 240, 3885, 360), "This is the name of the software");
+    m_lblTitle = label(this, "lblTitle", twipsRect(1200, 240, 3885, 360),
+                       "This is the name of the software");
     m_lblTitle->setFont(classicFont(8.25, true));
 
-    m_lblVersion = label(this, "lblVersion", twips(1200, 600, 4125, 225),
+    m_lblVersion = label(this, "lblVersion", twipsRect(1200, 600, 4125, 225),
                          "This is the version of the software.");
 
-    m_Picture1 = picture(this, "Picture1", twips(120, 1080, 930, 855),
+    m_Picture1 = picture(this, "Picture1", twipsRect(120, 1080, 930, 855),
                          QPixmap(QStringLiteral(":/qel/pictures/puzzle.svg")));
 
-    m_Label1 = label(this, "Label1", twips(1200, 1200, 4365, 465), "Owner of the software",
+    m_Label1 = label(this, "Label1", twipsRect(1200, 1200, 4365, 465), "Owner of the software",
                      QStringLiteral("Copyright \u00a9 1998 Fairmoss Investment Management. "
                                     "All rights reserved."));
     m_Label1->setWordWrap(true);
 
-    m_lblLicensedUser = place<QPlainTextEdit>(
-        this, "lblLicensedUser", twips(1200, 2280, 3975, 1095), "Licensed user of the software.");
+    m_lblLicensedUser =
+        newControl<QPlainTextEdit>(this, "lblLicensedUser", twipsRect(1200, 2280, 3975, 1095),
+                                   "Licensed user of the software.");
     m_lblLicensedUser->setPlainText(QStringLiteral("Licensed User"));
     m_lblLicensedUser->setEnabled(false);
     m_lblLicensedUser->setFocusPolicy(Qt::StrongFocus);
     m_lblLicensedUser->setTabChangesFocus(true);
     // The toolkit has no active-border colour; this is its classic light grey.
-    setBackground(m_lblLicensedUser, kActiveBorder);
+    setBackground(m_lblLicensedUser, activeBorderColour());
 
-    m_Line1 = place<QFrame>(this, "Line1", QRect(px(240), px(3480) - 1, px(5450) - px(240), 2));
+    m_Line1 = newControl<QFrame>(this, "Line1",
+                                 QRect(twips(240), twips(3480) - 1, twips(5450) - twips(240), 2));
     m_Line1->setProperty("Index", 0);
     m_Line1->setAutoFillBackground(true);
     QPalette white = m_Line1->palette();
@@ -127,17 +110,17 @@ frmAbout::frmAbout(Services& services, QWidget* owner)
     m_Line1->setPalette(white);
 
     m_lblDisclaimer = label(
-        this, "lblDisclaimer", twips(240, 3600, 3870, 1425), "Copyright warning",
+        this, "lblDisclaimer", twipsRect(240, 3600, 3870, 1425), "Copyright warning",
         QStringLiteral("Warning: QEL Trekkel is protected by copyright law and international "
                        "treaties. Anyone who reproduces or distributes it, or any part of it, "
                        "without authorisation will be prosecuted to the full extent of the law."));
     m_lblDisclaimer->setWordWrap(true);
 
-    m_cmdOK = button(this, "cmdOK", QStringLiteral("OK"), twips(4320, 3600, 1260, 345));
+    m_cmdOK = button(this, "cmdOK", QStringLiteral("OK"), twipsRect(4320, 3600, 1260, 345));
     m_cmdSysInfo = button(this, "cmdSysInfo", QStringLiteral("&System Info..."),
-                          twips(4320, 4080, 1245, 345), "Information about your system.");
+                          twipsRect(4320, 4080, 1245, 345), "Information about your system.");
     m_CmdTechSup = button(this, "CmdTechSup", QStringLiteral("&Tech Support..."),
-                          twips(4320, 4560, 1260, 345), "For help with problems...");
+                          twipsRect(4320, 4560, 1260, 345), "For help with problems...");
 
     setTabOrder(m_cmdOK, m_cmdSysInfo);
     setTabOrder(m_cmdSysInfo, m_lblLicensedUser);

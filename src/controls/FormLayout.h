@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPixmap>
+#include <QRect>
+#include <QString>
+
+class QLabel;
+class QPushButton;
+class QWidget;
+
+namespace qel {
+
+// What every window needs to build itself from its layout table.
+
+// Layouts are given in twips; at 96 dpi fifteen of them make one pixel, and Qt
+// scales pixels for high-dpi screens.
+constexpr int twips(int t) {
+    return (t + 7) / 15;
+}
+
+// A control's rectangle from its Left, Top, Width and Height in twips.
+constexpr QRect twipsRect(int left, int top, int width, int height) {
+    return QRect(twips(left), twips(top), twips(width), twips(height));
+}
+
+// The layouts' "MS Sans Serif", or the closest sans serif the system has, at
+// the given point size.
+QFont classicFont(qreal pointSize, bool bold = false, bool italic = false);
+
+// The system's active-border colour of the classic desktop scheme (light grey).
+QColor activeBorderColour();
+
+// Names a control after the layout and puts it in its place.
+template <typename W> W* place(W* widget, const char* name, QRect geometry) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+// A plain-text label, its text in the top-left corner.
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry);
+
+// A button that Enter presses only when it has the focus.
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry,
+                        const QString& toolTip = {});
+
+// A picture box: the picture at its own size from the top-left corner,
+// clipped to the box; a missing picture leaves the box empty.
+QLabel* makePicture(QWidget* parent, const char* name, QRect geometry, const QPixmap& pixmap);
+
+} // namespace qel

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QSignalSpy>
 #include <QTest>
+#include "ErrorNumber.h"
+
 #include <gtest/gtest.h>
 
 namespace qel {
@@ -15,14 +17,7 @@ namespace {
 
 using test::TempDriveTable;
 
-int errorNumberOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+using test::errorNumberOf;
 
 class DirListBoxTest : public ::testing::Test {
 protected:

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
+#include "ErrorNumber.h"
+
 #include <gtest/gtest.h>
 
 namespace qel {
@@ -14,14 +16,7 @@ namespace {
 
 using test::TempDriveTable;
 
-int errorNumberOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+using test::errorNumberOf;
 
 class DriveListBoxTest : public ::testing::Test {
 protected:

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <functional>
+#include "ErrorNumber.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -22,14 +24,7 @@ QString u16(const char16_t* text) {
 
 using test::TempDriveTable;
 
-int errorNumberOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
+using test::errorNumberOf;
 
 class Lister : public ::testing::Test {
 protected:

@@ -174,7 +174,8 @@ BackupRun::Outcome BackupRun::handleError(const Error& error, const Run& run) {
                    ? Outcome::GoOn
                    : Outcome::BreakOff;
     }
-    case err::PermissionDenied: {
+    case err::PermissionDenied:
+    case err::DiskNotReady: { // no medium: the case the message is for
         const QString text =
             QStringLiteral("Please insert a disk in drive ") + run.destinationInUse.left(1) + u'.';
         return m_dialogs.MsgBox(text, Buttons::OKCancel, Icon::Critical, DefaultButton::First,

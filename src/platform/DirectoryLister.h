@@ -17,7 +17,7 @@ public:
 
     // Names of the regular files of dosDir, hidden ones left out, in a stable
     // case-insensitive order; names that cannot stand in a DOS path are mapped
-    // reversibly or left out. Throws as subFolders.
+    // reversibly. Throws as subFolders.
     virtual QStringList files(const QString& dosDir) const = 0;
 };
 

@@ -52,8 +52,7 @@ public:
     virtual QByteArray toHostPath(const QString& dosPath) const = 0;
 
     // Maps a host path back to a DOS path through the drive whose host
-    // directory holds it most closely; nullopt when no drive holds it or a
-    // name in it cannot be written as a DOS name.
+    // directory holds it most closely; nullopt when no drive holds it.
     virtual std::optional<QString> toDosPath(const QByteArray& hostPath) const = 0;
 };
 

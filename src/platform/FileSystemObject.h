@@ -42,7 +42,7 @@ public:
 
     // Creates that one folder. Throws Error 58 when something already stands
     // at the path, 76 when the parent is missing, 70 when writing is refused,
-    // 61 when the disk is full, 68 when the drive is not ready.
+    // 61 when the disk is full, 71 when the drive has no medium.
     virtual void CreateFolder(const QString& path) = 0;
 
     // Copies every regular file matching the last component of source ("*" and
@@ -50,8 +50,12 @@ public:
     // under the same names, keeping last-write times; an existing target is
     // replaced only when overwrite is true (else 58), and never lost on
     // failure. Stops at the first failing file. Throws Error 53 when nothing
-    // matches, 70 when the destination refuses writing, 61 disk full, 76 path
-    // not found, 58 a file stands where the folder should be, 57 I/O error.
+    // matches, 70 when the destination refuses writing, 71 when its drive has
+    // no medium, 61 when a file cannot be replaced within the room the disk
+    // has, 76 path not found, 57 I/O error, 58 when a file stands where the
+    // folder should be or two sources differ only in case on a destination
+    // that ignores case, 75 for a file the destination cannot hold or one
+    // that kept changing while it was copied.
     virtual void CopyFile(const QString& source, const QString& destination, bool overwrite) = 0;
 };
 

@@ -169,7 +169,11 @@ TEST_F(BackupRunFileSystemTest, FullStickBreaksOffAndKeepsTheOlderBackup) {
 
     runBackup();
 
-    EXPECT_EQ(dialogs.texts().last(), u"Disk full"_s);
+    const QString full = dialogs.texts().last();
+    EXPECT_TRUE(full.startsWith(u"Disk full: "_s) &&
+                full.contains(u":\\ACCT1\\ACCT.HST needs "_s) &&
+                full.endsWith(u" KB more to be replaced safely"_s))
+        << full.toStdString();
     EXPECT_EQ(dialogs.boxes().last().icon, Icon::Exclamation);
     EXPECT_EQ(read(stickDir() + u"/ACCT1/ACCT.HST"_s), "older backup");
     EXPECT_EQ(namesIn(stickDir() + u"/ACCT1"_s), QStringList{u"ACCT.HST"_s});

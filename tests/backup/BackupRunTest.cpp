@@ -295,6 +295,22 @@ TEST_F(BackupRunTest, WriteProtectedDiskAsksForADiskAndRestartsAfterItIsInserted
     EXPECT_EQ(fs.fileNames(u"a:\\ACCT1"_s).size(), 4);
 }
 
+// A drive without a medium (71) gets the same request and retry: at the
+// folder, or when the stick is pulled out between two steps.
+TEST_F(BackupRunTest, NoMediumAsksForADiskAndCompletesOnceItIsInserted) {
+    source(u"C:\\DATA\\ACCT1"_s, DataFiles);
+    fs.failNext(u"CreateFolder"_s, u"a:"_s, err::DiskNotReady);
+    fs.failNext(u"CopyFile"_s, u"*.CVD"_s, err::DiskNotReady);
+    dialogs.answer({Answer::Yes, Answer::OK, Answer::OK, Answer::OK});
+
+    run.cmd_BackupDefault_Click();
+
+    EXPECT_EQ(shownBoxes(), (QStringList{confirmBox(u"a:"_s), insertDiskBox(u"a"_s),
+                                         insertDiskBox(u"a"_s), completeBox()}));
+    EXPECT_EQ(fs.calls(u"CreateFolder"_s).size(), 2);
+    EXPECT_EQ(fs.fileNames(u"a:\\ACCT1"_s).size(), 4);
+}
+
 TEST_F(BackupRunTest, RefusedCopyRestartsAllFiveStepsWithoutRestartingTheWindow) {
     source(u"C:\\DATA\\ACCT1"_s, DataFiles);
     fs.failNext(u"CopyFile"_s, u"*.CVT"_s, err::PermissionDenied);

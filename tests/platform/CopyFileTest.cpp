@@ -187,7 +187,7 @@ TEST_F(CopyFileTest, DestinationProblemsCarryTheirNumbers) {
     EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\MISSING\\")),
               err::PathNotFound);
     EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("D:\\DATA\\")),
-              err::DeviceUnavailable);
+              err::DiskNotReady);
     EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")),
               err::PathFileAccessError);
     EXPECT_TRUE(m_lastError.contains(QStringLiteral("A:\\DATA\\ACCT1.HST")));

@@ -59,11 +59,11 @@ protected:
 
 TEST_F(Lister, FilesAreRegularVisibleAndInCaseInsensitiveOrder) {
     // "A.txt" and "a.txt" fold alike and keep a fixed order by their exact text;
-    // links count as what they point to; a FIFO, a dangling link and a name
-    // that is not UTF-8 are left out; odd characters come back mapped.
+    // links count as what they point to; a FIFO and a dangling link are left
+    // out; odd characters and bytes that are not UTF-8 come back mapped.
     EXPECT_EQ(m_lister.files(QStringLiteral("C:\\")),
               (QStringList{QStringLiteral("A.txt"), QStringLiteral("a.txt"), u16(u"a\uF03Ab"),
-                           QStringLiteral("b.txt"), QStringLiteral("C.HST"), u16(u"ctl\uF001"),
+                           QStringLiteral("b.txt"), u16(u"bad\uF0FF"), QStringLiteral("C.HST"), u16(u"ctl\uF001"),
                            QStringLiteral("linkfile")}));
 }
 

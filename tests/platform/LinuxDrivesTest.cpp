@@ -169,6 +169,8 @@ TEST_F(MachineTable, StartDirectoryMapsTheWorkingFolderOrFallsBackToTheRootDrive
     // The start drive's current directory is where the program started.
     EXPECT_EQ(drives().currentDirectory(u'C'), QStringLiteral("C:\\sub"));
     m_cwd = bytes(path("home/sub")) + "/bad\xff";
+    EXPECT_EQ(drives().startDirectory(), u16(u"C:\\sub\\bad\uF0FF"));
+    m_cwd = QByteArray(); // the working folder is gone
     EXPECT_EQ(drives().startDirectory(), QStringLiteral("Z:\\"));
 }
 
@@ -255,7 +257,7 @@ TEST(DosDevices, PathsMapBothWaysWithoutEscapingTheDriveRoot) {
     EXPECT_EQ(drives.toDosPath(c + "//A/./B/"), QStringLiteral("C:\\A\\B"));
     EXPECT_EQ(drives.toDosPath(c + "/a:b*"), u16(u"C:\\a\uF03Ab\uF02A"));
     EXPECT_EQ(drives.toDosPath("/etc"), QStringLiteral("Z:\\etc"));
-    EXPECT_FALSE(drives.toDosPath(c + "/bad\xff/x"));
+    EXPECT_EQ(drives.toDosPath(c + "/bad\xff/x"), u16(u"C:\\bad\uF0FF\\x"));
     EXPECT_FALSE(drives.toDosPath("relative/path"));
 
     for (const QString& dos : {QStringLiteral("C:\\DATA\\ACCT1"), u16(u"C:\\x\uF05Cy\\\uF001"),

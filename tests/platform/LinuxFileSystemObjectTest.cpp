@@ -133,7 +133,7 @@ TEST_F(FolderTest, CreateFolderMakesOneFolderOrSaysWhyNot) {
     EXPECT_EQ(numberOf("a:\\FILE"), err::FileAlreadyExists);
     EXPECT_EQ(numberOf("a:\\NO\\ACCT1"), err::PathNotFound);
     EXPECT_EQ(numberOf("a:\\FILE\\ACCT1"), err::PathNotFound);
-    EXPECT_EQ(numberOf("d:\\ACCT1"), err::DeviceUnavailable);
+    EXPECT_EQ(numberOf("d:\\ACCT1"), err::DiskNotReady); // no medium: "insert a disk"
 }
 
 } // namespace

@@ -52,7 +52,7 @@ protected:
         f.close();
         if (executable)
             f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
-        return QStringLiteral("Z:\\") + *hostNameToDos(hostName);
+        return QStringLiteral("Z:\\") + hostNameToDos(hostName);
     }
 
     static int errorOf(const std::function<void()>& f) {

@@ -69,14 +69,9 @@ std::optional<QString> MapDrives::toDosPath(const QByteArray& hostPath) const {
         QString dos = QString(it.key()) + QStringLiteral(":\\");
         const QList<QByteArray> names = hostPath.mid(root.size()).split('/');
         QStringList parts;
-        for (const QByteArray& name : names) {
-            if (name.isEmpty())
-                continue;
-            const auto dosName = hostNameToDos(name);
-            if (!dosName)
-                return std::nullopt;
-            parts.append(*dosName);
-        }
+        for (const QByteArray& name : names)
+            if (!name.isEmpty())
+                parts.append(hostNameToDos(name));
         return dos + parts.join(u'\\');
     }
     return std::nullopt;

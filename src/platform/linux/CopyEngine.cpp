@@ -1,6 +1,8 @@
 #include "platform/linux/CopyEngine.h"
 
+#include "platform/DosNames.h"
 #include "platform/linux/ErrnoMapping.h"
+#include "platform/linux/TargetFileSystem.h"
 #include "platform/linux/UniqueFd.h"
 
 #include <QRandomGenerator>
@@ -62,6 +64,36 @@ QByteArray randomTempName() {
     return name;
 }
 
+bool isOutOfRoom(int errnum) {
+    return errnum == ENOSPC || errnum == EDQUOT;
+}
+
+bool isRefusal(int errnum) {
+    return errnum == EPERM || errnum == EACCES;
+}
+
+// What a file system that keeps no such thing (times before 1980 on FAT, or
+// none at all) says to a time stamp; the copy itself is still good.
+bool isRefusedExtra(int errnum) {
+    return errnum == EPERM || errnum == EACCES || errnum == EOPNOTSUPP || errnum == ENOSYS ||
+           errnum == EINVAL;
+}
+
+bool sameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// The same contents as far as the file's status tells: a writer in between
+// changes the size or the modification or change time.
+bool sameVersion(const struct stat& a, const struct stat& b) {
+    return a.st_size == b.st_size && sameTime(a.st_mtim, b.st_mtim) &&
+           sameTime(a.st_ctim, b.st_ctim);
+}
+
+QString kilobytes(off_t bytes) {
+    return QStringLiteral("%1 KB").arg(std::max<off_t>(1, (bytes + 1023) / 1024));
+}
+
 bool copyRangeUnusable(int errnum) {
     // Across file systems, on ones without support, or an error we retry with
     // plain reads and writes, which tell source and destination failures apart.
@@ -99,6 +131,26 @@ struct CopyEngine::Pending {
     const CopyItem* item = nullptr;
 };
 
+// One call's folders and the copies waiting for their flush and rename.
+struct CopyEngine::Step {
+    int sourceDir;
+    int targetDir;
+    const QString& dosTargetDir;
+    bool overwrite;
+    std::vector<Pending> pending;
+    off_t largestFile = 0;
+    long long freeRoom = -1; // bytes not claimed by pending copies; -1: not known
+    bool roomIsShort = false;
+    // The file being copied, for the message when it does not fit.
+    off_t size = 0;
+    bool replacing = false;
+};
+
+struct CopyEngine::OutOfRoom {
+    off_t written; // how much of the file the disk took before it was full
+    bool forEntry; // no room for the file's name, not its data
+};
+
 CopyEngine::CopyEngine(CopyIo& io, const timespec& staleBefore)
     : m_io(io)
     , m_staleBefore(staleBefore) {}
@@ -107,41 +159,37 @@ int CopyEngine::copy(int sourceDir, int targetDir, const QString& dosTargetDir,
                      const std::vector<CopyItem>& items, bool overwrite) {
     removeStaleTemps(targetDir);
     m_fileSystemSyncIsThorough = fileSystemSyncIsThorough(targetDir);
+    m_targetDir = targetDir;
 
-    std::vector<Pending> pending;
+    Step step{sourceDir, targetDir, dosTargetDir, overwrite, {}};
     // Whatever way we leave, no temporary file of ours stays behind.
-    struct Discard {
-        int dir;
-        std::vector<Pending>& files;
-        ~Discard() {
-            for (Pending& p : files)
-                unlinkat(dir, p.tempName.constData(), 0);
-        }
-    } discard{targetDir, pending};
+    const auto discard = qScopeGuard([&] {
+        for (const Pending& p : step.pending)
+            unlinkat(targetDir, p.tempName.constData(), 0);
+    });
+    checkCaseCollisions(step, items);
+    step.largestFile = largestFile(targetDir);
+    step.freeRoom = freeBytes(targetDir);
 
     int regular = 0;
     for (const CopyItem& item : items) {
         try {
-            if (copyOne(sourceDir, targetDir, item, overwrite, pending))
+            if (copyItem(step, item))
                 ++regular;
         } catch (const Error&) {
             // The files before this one are whole: keep them, as a copy that
             // stops at its first failing file would. If that fails as well, the
             // first failure is what the user must see; the old copies stay.
-            if (!pending.empty() && pending.back().item == &item) {
-                unlinkat(targetDir, pending.back().tempName.constData(), 0);
-                pending.pop_back();
-            }
             try {
-                commit(targetDir, dosTargetDir, pending);
+                commit(step);
             } catch (const Error&) {
             }
             throw;
         }
-        if (pending.size() >= kMaxPending)
-            commit(targetDir, dosTargetDir, pending);
+        if (step.pending.size() >= kMaxPending || step.roomIsShort)
+            commit(step);
     }
-    commit(targetDir, dosTargetDir, pending);
+    commit(step);
     return regular;
 }
 
@@ -175,11 +223,84 @@ void CopyEngine::removeStaleTemps(int targetDir) const {
     closedir(dir);
 }
 
-bool CopyEngine::copyOne(int sourceDir, int targetDir, const CopyItem& item, bool overwrite,
-                         std::vector<Pending>& pending) {
+void CopyEngine::checkCaseCollisions(const Step& step, const std::vector<CopyItem>& items) const {
+    std::vector<std::pair<QString, const CopyItem*>> folded;
+    folded.reserve(items.size());
+    for (const CopyItem& item : items)
+        folded.emplace_back(hostNameToDos(item.targetName).toCaseFolded(), &item);
+    std::stable_sort(folded.begin(), folded.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    const auto isFile = [&](const CopyItem* item) {
+        struct stat st {};
+        return fstatat(step.sourceDir, item->sourceName.constData(), &st, 0) == 0 &&
+               S_ISREG(st.st_mode);
+    };
+    for (std::size_t i = 0; i + 1 < folded.size(); ++i) {
+        const CopyItem* first = folded[i].second;
+        const CopyItem* second = folded[i + 1].second;
+        if (folded[i].first != folded[i + 1].first || first->targetName == second->targetName ||
+            !isFile(first) || !isFile(second))
+            continue;
+        // Asked only now: most steps have no such pair and need no probe.
+        if (!foldsCase(step.targetDir))
+            return;
+        throw Error(err::FileAlreadyExists,
+                    QStringLiteral("%1 and %2 differ only in case, and %3 does not tell such "
+                                   "names apart, so one copy would replace the other. Rename "
+                                   "one of them, then back up again.")
+                        .arg(first->dosSource, second->dosSource, step.dosTargetDir));
+    }
+}
+
+bool CopyEngine::copyItem(Step& step, const CopyItem& item) {
+    const auto dropTemp = [&] {
+        if (!step.pending.empty() && step.pending.back().item == &item) {
+            unlinkat(step.targetDir, step.pending.back().tempName.constData(), 0);
+            step.pending.pop_back();
+        }
+    };
+    bool changedBefore = false;
+    for (;;) {
+        try {
+            return copyOne(step, item);
+        } catch (const OutOfRoom& room) {
+            dropTemp();
+            if (step.pending.empty()) {
+                const QString text =
+                    room.forEntry
+                        ? QStringLiteral("Disk full: %1 has no room for another file, so %2 "
+                                         "cannot be %3")
+                              .arg(step.dosTargetDir, item.dosTarget,
+                                   step.replacing ? QStringLiteral("replaced safely")
+                                                  : QStringLiteral("copied"))
+                        : QStringLiteral("Disk full: %1 needs %2 more to be %3")
+                              .arg(item.dosTarget, kilobytes(step.size - room.written),
+                                   step.replacing ? QStringLiteral("replaced safely")
+                                                  : QStringLiteral("copied"));
+                throw Error(err::DiskFull, text);
+            }
+            // The pending copies' old versions give their room back once renamed.
+            step.roomIsShort = true;
+            commit(step);
+        } catch (const SourceChanged&) {
+            dropTemp();
+            if (changedBefore)
+                throw Error(err::PathFileAccessError,
+                            QStringLiteral("%1 changed while it was being copied. Close the "
+                                           "program that writes to it, then back up again.")
+                                .arg(item.dosSource));
+            changedBefore = true;
+        } catch (const Error&) {
+            dropTemp();
+            throw;
+        }
+    }
+}
+
+bool CopyEngine::copyOne(Step& step, const CopyItem& item) {
     const char* sourceName = item.sourceName.constData();
     struct stat st {};
-    if (fstatat(sourceDir, sourceName, &st, 0) != 0) {
+    if (fstatat(step.sourceDir, sourceName, &st, 0) != 0) {
         // Gone since the folder was read, or a link to nothing: not a file to copy.
         if (errno == ENOENT || errno == ELOOP)
             return false;
@@ -188,7 +309,7 @@ bool CopyEngine::copyOne(int sourceDir, int targetDir, const CopyItem& item, boo
     if (!S_ISREG(st.st_mode))
         return false;
     // Non-blocking, so that a FIFO swapped in since the check cannot hang us.
-    UniqueFd in(openat(sourceDir, sourceName, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    UniqueFd in(openat(step.sourceDir, sourceName, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!in.valid()) {
         if (errno == ENOENT)
             return false;
@@ -200,17 +321,35 @@ bool CopyEngine::copyOne(int sourceDir, int targetDir, const CopyItem& item, boo
         return false;
 
     struct stat existing {};
-    if (fstatat(targetDir, item.targetName.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+    step.replacing = false;
+    if (fstatat(step.targetDir, item.targetName.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
         if (S_ISDIR(existing.st_mode))
             throw Error(err::PathFileAccessError,
                         QStringLiteral("A folder stands where %1 should go").arg(item.dosTarget));
-        if (!overwrite)
+        if (!step.overwrite)
             throw Error(err::FileAlreadyExists);
         // Copying a file onto itself would truncate the only copy.
         if (existing.st_dev == st.st_dev && existing.st_ino == st.st_ino)
             return true;
+        step.replacing = true;
     } else if (errno != ENOENT) {
         throw errnoError(errno, IoSide::Destination, item.dosTarget);
+    }
+    if (st.st_size > step.largestFile)
+        throw Error(err::PathFileAccessError,
+                    QStringLiteral("%1 is larger than 4 GB and cannot be copied to %2: a file on "
+                                   "a FAT disk holds at most 4 GB")
+                        .arg(item.dosSource, step.dosTargetDir));
+
+    step.size = st.st_size;
+    if (step.freeRoom >= 0) {
+        // When the copies waiting for their rename leave too little room,
+        // they go first and their old versions make room.
+        const long long need = (static_cast<long long>(st.st_size) + 4095) / 4096 * 4096;
+        if (need > step.freeRoom && !step.pending.empty())
+            commit(step);
+        if (step.freeRoom >= 0)
+            step.freeRoom -= need;
     }
 
     Pending temp;
@@ -219,21 +358,31 @@ bool CopyEngine::copyOne(int sourceDir, int targetDir, const CopyItem& item, boo
     const mode_t mode = (st.st_mode & 0777) | S_IRUSR;
     for (int attempt = 0; attempt < 100 && !temp.fd.valid(); ++attempt) {
         temp.tempName = randomTempName();
-        temp.fd.reset(openat(targetDir, temp.tempName.constData(),
+        temp.fd.reset(openat(step.targetDir, temp.tempName.constData(),
                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
-        if (!temp.fd.valid() && errno != EEXIST)
-            throw errnoError(errno, IoSide::Destination, item.dosTarget);
+        if (temp.fd.valid() || errno == EEXIST)
+            continue;
+        if (isOutOfRoom(errno) ||
+            (isRefusal(errno) && refusalMeansFull(step.targetDir, step.targetDir)))
+            throw OutOfRoom{0, true};
+        throw errnoError(errno, IoSide::Destination, item.dosTarget);
     }
     if (!temp.fd.valid())
         throw errnoError(EEXIST, IoSide::Destination, item.dosTarget);
     // File systems without locks still copy; their leftovers are just never cleaned.
     flock(temp.fd.get(), LOCK_EX | LOCK_NB);
     const int out = temp.fd.get();
-    pending.push_back(std::move(temp));
+    step.pending.push_back(std::move(temp));
 
+    m_writtenToFile = 0;
     copyData(in.get(), out, st.st_size, item);
+    struct stat after {};
+    if (fstat(in.get(), &after) != 0)
+        throw errnoError(errno, IoSide::Source, item.dosSource);
+    if (!sameVersion(st, after))
+        throw SourceChanged{};
     const timespec times[2] = {st.st_atim, st.st_mtim};
-    if (futimens(out, times) != 0)
+    if (futimens(out, times) != 0 && !isRefusedExtra(errno))
         throw errnoError(errno, IoSide::Destination, item.dosTarget);
     return true;
 }
@@ -243,6 +392,7 @@ void CopyEngine::copyData(int in, int out, off_t size, const CopyItem& item) {
     // nothing for its holes.
     off_t end = size;
     off_t position = 0;
+    off_t written = 0; // where the copied data ends
     while (position < end) {
         off_t dataStart = lseek(in, position, SEEK_DATA);
         off_t dataEnd = end;
@@ -261,14 +411,18 @@ void CopyEngine::copyData(int in, int out, off_t size, const CopyItem& item) {
             break;
         const off_t length = dataEnd - dataStart;
         const off_t copied = copyRegion(in, out, dataStart, length, item);
-        if (copied < length) {
-            end = dataStart + copied; // the source shrank while we read it
-            break;
-        }
+        written = dataStart + copied;
+        if (copied < length)
+            return; // the source shrank while we read it; the caller sees it changed
         position = dataEnd;
     }
-    if (ftruncate(out, end) != 0)
-        throw errnoError(errno, IoSide::Destination, item.dosTarget);
+    // Only a file that ends in a hole needs its size set: a plain copy never
+    // truncates, which some file systems refuse.
+    if (written < end && ftruncate(out, end) != 0) {
+        if (!isRefusedExtra(errno))
+            writeFailed(errno, out, item);
+        extendWithZeros(out, written, end, item);
+    }
 }
 
 off_t CopyEngine::copyRegion(int in, int out, off_t offset, off_t length, const CopyItem& item) {
@@ -288,10 +442,11 @@ off_t CopyEngine::copyRegion(int in, int out, off_t offset, off_t length, const 
                     m_useCopyRange = false;
                     continue;
                 }
-                throw errnoError(errno, IoSide::Destination, item.dosTarget);
+                writeFailed(errno, out, item);
             }
             if (n == 0)
                 break;
+            m_writtenToFile += n;
         } else {
             if (m_buffer.empty())
                 m_buffer.resize(kBufferSize);
@@ -309,8 +464,9 @@ off_t CopyEngine::copyRegion(int in, int out, off_t offset, off_t length, const 
                 if (w < 0 && errno == EINTR)
                     continue;
                 if (w <= 0)
-                    throw errnoError(w < 0 ? errno : EIO, IoSide::Destination, item.dosTarget);
+                    writeFailed(w < 0 ? errno : EIO, out, item);
                 written += w;
+                m_writtenToFile += w;
             }
         }
         done += n;
@@ -325,14 +481,37 @@ off_t CopyEngine::copyRegion(int in, int out, off_t offset, off_t length, const 
     return done;
 }
 
-void CopyEngine::commit(int targetDir, const QString& dosTargetDir, std::vector<Pending>& pending) {
-    if (pending.empty())
+void CopyEngine::extendWithZeros(int out, off_t from, off_t to, const CopyItem& item) {
+    if (m_buffer.empty())
+        m_buffer.resize(kBufferSize);
+    std::fill(m_buffer.begin(), m_buffer.end(), 0);
+    while (from < to) {
+        const size_t want = size_t(std::min<off_t>(to - from, off_t(m_buffer.size())));
+        const ssize_t w = m_io.writeAt(out, m_buffer.data(), want, from);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            writeFailed(w < 0 ? errno : EIO, out, item);
+        from += w;
+        m_writtenToFile += w;
+    }
+}
+
+void CopyEngine::writeFailed(int errnum, int out, const CopyItem& item) const {
+    if (isOutOfRoom(errnum) || (isRefusal(errnum) && refusalMeansFull(out, m_targetDir)))
+        throw OutOfRoom{m_writtenToFile, false};
+    throw errnoError(errnum, IoSide::Destination, item.dosTarget);
+}
+
+void CopyEngine::commit(Step& step) {
+    if (step.pending.empty())
         return;
+    std::vector<Pending>& pending = step.pending;
     // One flush of the destination file system writes the whole batch. It also
     // reports a write-back error that struck any of these files since the
     // folder was opened, so no per-file sync (a device flush each) is needed.
-    if (m_io.syncFileSystem(targetDir) != 0)
-        throw errnoError(errno, IoSide::Destination, dosTargetDir);
+    if (m_io.syncFileSystem(step.targetDir) != 0)
+        throw errnoError(errno, IoSide::Destination, step.dosTargetDir);
     if (!m_fileSystemSyncIsThorough) {
         for (const Pending& p : pending) {
             if (m_io.syncData(p.fd.get()) != 0)
@@ -345,12 +524,13 @@ void CopyEngine::commit(int targetDir, const QString& dosTargetDir, std::vector<
         [&] { pending.erase(pending.begin(), pending.begin() + std::ptrdiff_t(renamed)); });
     for (; renamed < pending.size(); ++renamed) {
         const Pending& p = pending[renamed];
-        if (renameat(targetDir, p.tempName.constData(), targetDir,
+        if (renameat(step.targetDir, p.tempName.constData(), step.targetDir,
                      p.item->targetName.constData()) != 0)
             throw errnoError(errno, IoSide::Destination, p.item->dosTarget);
     }
-    if (m_io.syncFolder(targetDir) != 0)
-        throw errnoError(errno, IoSide::Destination, dosTargetDir);
+    if (m_io.syncFolder(step.targetDir) != 0)
+        throw errnoError(errno, IoSide::Destination, step.dosTargetDir);
+    step.freeRoom = freeBytes(step.targetDir);
 }
 
 } // namespace qel

@@ -36,8 +36,11 @@ struct CopyItem {
 
 // Copies files between two open folders so that a target is either its old
 // copy or the whole new one, never a part: each file goes to a temporary file
-// created exclusively beside the target, the batch is made durable with one
-// flush of the destination file system, and only then renamed over the targets.
+// created exclusively beside the target, a batch is made durable with one
+// flush of the destination file system, and only then renamed over the
+// targets. When the disk fills, what is pending is committed first (its old
+// copies make room) and the file is tried again on its own, so replacing
+// needs room for one extra copy at a time.
 class CopyEngine final {
 public:
     // Temporary files left in a destination by a killed copy are removed when
@@ -49,24 +52,36 @@ public:
     // itself. Returns how many items were regular files. Stops at the first
     // failing file with its Error (files before it are kept, its own target and
     // every later one keep their old copy): 58 when a target exists and
-    // overwrite is false, and the mapped errno otherwise.
+    // overwrite is false or two sources would land on one name in a folder
+    // that ignores case (checked before anything is written), 61 naming the
+    // file and the room missing when it cannot be replaced safely, 75 for a
+    // file the destination cannot hold or one that kept changing while it was
+    // copied, and the mapped errno otherwise.
     int copy(int sourceDir, int targetDir, const QString& dosTargetDir,
              const std::vector<CopyItem>& items, bool overwrite);
 
 private:
     struct Pending;
+    struct Step;
+    struct OutOfRoom;
+    struct SourceChanged {};
 
     void removeStaleTemps(int targetDir) const;
-    bool copyOne(int sourceDir, int targetDir, const CopyItem& item, bool overwrite,
-                 std::vector<Pending>& pending);
+    void checkCaseCollisions(const Step& step, const std::vector<CopyItem>& items) const;
+    bool copyItem(Step& step, const CopyItem& item);
+    bool copyOne(Step& step, const CopyItem& item);
     void copyData(int in, int out, off_t size, const CopyItem& item);
     off_t copyRegion(int in, int out, off_t offset, off_t length, const CopyItem& item);
-    void commit(int targetDir, const QString& dosTargetDir, std::vector<Pending>& pending);
+    void extendWithZeros(int out, off_t from, off_t to, const CopyItem& item);
+    [[noreturn]] void writeFailed(int errnum, int out, const CopyItem& item) const;
+    void commit(Step& step);
 
     CopyIo& m_io;
     timespec m_staleBefore;
     bool m_useCopyRange = true;
     bool m_fileSystemSyncIsThorough = false;
+    int m_targetDir = -1;
+    off_t m_writtenToFile = 0;
     std::vector<char> m_buffer;
 };
 

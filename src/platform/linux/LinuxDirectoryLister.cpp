@@ -98,9 +98,8 @@ QStringList LinuxDirectoryLister::list(const QString& dosDir, Kind kind) const {
         }
         if (type != (kind == Kind::Folders ? DT_DIR : DT_REG))
             continue;
-        if (auto name = hostNameToDos(
-                QByteArray::fromRawData(entry->d_name, qsizetype(strlen(entry->d_name)))))
-            names.append(std::move(*name));
+        names.append(hostNameToDos(
+            QByteArray::fromRawData(entry->d_name, qsizetype(strlen(entry->d_name)))));
     }
     sortDosNames(names);
     return names;

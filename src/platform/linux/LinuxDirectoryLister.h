@@ -7,8 +7,7 @@ namespace qel {
 class Drives;
 
 // Lists one folder level through the drive table. Names starting with "." are
-// hidden; names that are not valid UTF-8 are left out; the others come back
-// in their DOS form, ordered without regard to case (ties by exact name).
+// hidden; the others come back in their DOS form (see DosNames.h), ordered without regard to case (ties by exact name).
 class LinuxDirectoryLister final : public DirectoryLister {
 public:
     explicit LinuxDirectoryLister(const Drives& drives);

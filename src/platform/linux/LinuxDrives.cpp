@@ -335,12 +335,8 @@ std::optional<QString> LinuxDrives::toDosPath(const QList<HostDrive>& drives,
         if (!best)
             return std::nullopt;
         DosPath path{best->entry.letter, {}};
-        for (qsizetype i = bestLength; i < parts.size(); ++i) {
-            const auto name = hostNameToDos(parts[i]);
-            if (!name)
-                return std::nullopt;
-            path.components.append(*name);
-        }
+        for (qsizetype i = bestLength; i < parts.size(); ++i)
+            path.components.append(hostNameToDos(parts[i]));
         return path.toString();
     };
     if (auto dos = match(splitHost(hostPath)))

@@ -84,8 +84,7 @@ QString LinuxFile::ShortName() const {
         const QByteArray entryName(entry->d_name);
         if (entryName == "." || entryName == "..")
             continue;
-        if (const auto dosName = hostNameToDos(entryName))
-            names.append(*dosName);
+        names.append(hostNameToDos(entryName));
     }
     closedir(dir);
     if (readError != 0)

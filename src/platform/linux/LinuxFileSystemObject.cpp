@@ -6,6 +6,7 @@
 #include "platform/linux/DosWildcard.h"
 #include "platform/linux/ErrnoMapping.h"
 #include "platform/linux/LinuxFile.h"
+#include "platform/linux/TargetFileSystem.h"
 #include "platform/linux/UniqueFd.h"
 
 #include <algorithm>
@@ -43,6 +44,18 @@ bool isHostFolder(const QByteArray& hostPath) {
     return stat(hostPath.constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// A destination drive that is not ready has no medium in it: the disk the
+// user is asked to insert.
+QByteArray destinationHostPath(const Drives& drives, const QString& dosPath) {
+    try {
+        return drives.toHostPath(dosPath);
+    } catch (const Error& e) {
+        if (e.number() == err::DeviceUnavailable)
+            throw Error(err::DiskNotReady);
+        throw;
+    }
+}
+
 Error pathNotFound(const QString& dosFolder) {
     return Error(err::PathNotFound, QStringLiteral("Path not found: %1").arg(dosFolder));
 }
@@ -75,10 +88,9 @@ std::vector<Match> matchingEntries(int dirFd, const QString& pattern, const QStr
         const QByteArray hostName(entry->d_name);
         if (hostName == "." || hostName == ".." || hostName.startsWith(kTempPrefix))
             continue;
-        // A name no DOS path can carry is never copied under a mangled one.
-        const auto dosName = hostNameToDos(hostName);
-        if (dosName && matchesDosPattern(*dosName, pattern))
-            matches.push_back({hostName, *dosName});
+        QString dosName = hostNameToDos(hostName);
+        if (matchesDosPattern(dosName, pattern))
+            matches.push_back({hostName, std::move(dosName)});
     }
     closedir(dir);
     if (readError != 0)
@@ -166,14 +178,21 @@ bool LinuxFileSystemObject::FolderExists(const QString& path) {
 
 void LinuxFileSystemObject::CreateFolder(const QString& path) {
     const QString dosFolder = parsePath(path).toString();
-    const QByteArray host = m_drives.toHostPath(dosFolder);
+    const QByteArray host = destinationHostPath(m_drives, dosFolder);
+    UniqueFd parent(open(hostParent(host).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (mkdir(host.constData(), 0777) != 0) {
-        if (errno == EEXIST)
+        const int e = errno;
+        if (e == EEXIST)
             throw Error(err::FileAlreadyExists);
-        throw errnoError(errno, IoSide::Destination, dosFolder);
+        if (parent.valid() &&
+            (e == ENOSPC || e == EDQUOT ||
+             ((e == EPERM || e == EACCES) && refusalMeansFull(parent.get(), parent.get()))))
+            throw Error(
+                err::DiskFull,
+                QStringLiteral("Disk full: there is no room for the folder %1").arg(dosFolder));
+        throw errnoError(e, IoSide::Destination, dosFolder);
     }
     // The new folder's entry must outlast a power cut like the files renamed into it.
-    UniqueFd parent(open(hostParent(host).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!parent.valid() || m_io.syncFolder(parent.get()) != 0)
         throw errnoError(errno, IoSide::Destination, dosFolder);
 }
@@ -206,7 +225,7 @@ void LinuxFileSystemObject::CopyFile(const QString& source, const QString& desti
     }
     const QString dosTargetFolder = targetFolder.toString();
     const UniqueFd targetDir =
-        openTargetFolder(m_drives.toHostPath(dosTargetFolder), dosTargetFolder);
+        openTargetFolder(destinationHostPath(m_drives, dosTargetFolder), dosTargetFolder);
 
     std::vector<CopyItem> items;
     items.reserve(matches.size());

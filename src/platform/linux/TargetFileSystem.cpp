@@ -1,0 +1,89 @@
+#include "platform/linux/TargetFileSystem.h"
+
+#include "platform/linux/CopyEngine.h"
+#include "platform/linux/MountTable.h"
+
+#include <QRandomGenerator>
+#include <fcntl.h>
+#include <limits>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/sysmacros.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+namespace qel {
+
+namespace {
+
+constexpr unsigned long kFuseMagic = 0x65735546;
+constexpr off_t kFatLargestFile = 0xFFFFFFFF;
+
+// The type a FUSE file system gives in the mount table ("fuse.fusefat").
+QByteArray fuseSubtype(int fd) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0)
+        return {};
+    for (const MountEntry& m : parseMountInfo(readWholeFile("/proc/self/mountinfo"))) {
+        if (m.major != major(st.st_dev) || m.minor != minor(st.st_dev))
+            continue;
+        const qsizetype dot = m.fsType.indexOf('.');
+        return dot < 0 ? QByteArray() : m.fsType.mid(dot + 1);
+    }
+    return {};
+}
+
+bool isFatSubtype(const QByteArray& subtype) {
+    return subtype == "fusefat" || subtype == "vfat" || subtype == "msdos" || subtype == "fat";
+}
+
+} // namespace
+
+off_t largestFile(int dirFd) {
+    struct statfs fs {};
+    if (fstatfs(dirFd, &fs) == 0) {
+        if (fs.f_type == MSDOS_SUPER_MAGIC)
+            return kFatLargestFile;
+        if (fs.f_type == kFuseMagic && isFatSubtype(fuseSubtype(dirFd)))
+            return kFatLargestFile;
+    }
+    return std::numeric_limits<off_t>::max();
+}
+
+bool foldsCase(int dirFd) {
+    QByteArray lower(kTempPrefix);
+    lower += "case-";
+    for (int i = 0; i < 8; ++i)
+        lower += char('a' + QRandomGenerator::system()->bounded(26));
+    const int fd = openat(dirFd, lower.constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    close(fd);
+    struct stat st {};
+    const bool folds = fstatat(dirFd, lower.toUpper().constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    unlinkat(dirFd, lower.constData(), 0);
+    return folds;
+}
+
+long long freeBytes(int fd) {
+    struct statvfs vfs {};
+    if (fstatvfs(fd, &vfs) != 0 || vfs.f_blocks == 0)
+        return -1;
+    return static_cast<long long>(vfs.f_bavail) * static_cast<long long>(vfs.f_frsize);
+}
+
+bool refusalMeansFull(int fd, int dirFd) {
+    struct statvfs vfs {};
+    if (fstatvfs(fd, &vfs) != 0 || (vfs.f_flag & ST_RDONLY) != 0)
+        return false;
+    if (faccessat(dirFd, ".", W_OK, AT_EACCESS) != 0)
+        return false;
+    // A disk that says it has room left refused for another reason.
+    constexpr long long kLittleRoom = 1 << 20;
+    const long long free = freeBytes(fd);
+    return free < 0 || free < kLittleRoom;
+}
+
+} // namespace qel

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <sys/types.h>
+
+namespace qel {
+
+// What the file system holding a destination folder can take, asked of that
+// file system itself, never guessed from a drive letter.
+
+// The largest file it can hold: 4 GiB - 1 on FAT (also through FUSE), else
+// no limit of its own.
+off_t largestFile(int dirFd);
+
+// Whether names that differ only in case name one file in this folder. A
+// probe file of ours is made, looked up in the other case and removed; false
+// when no probe can be made there (the copy itself then says why).
+bool foldsCase(int dirFd);
+
+// Bytes free for us on fd's file system; -1 when it does not say.
+long long freeBytes(int fd);
+
+// Whether "not permitted" from a create or write on fd's file system means it
+// ran out of room: user-space FAT file systems say so when the disk or a
+// folder is full. False where the mount is read-only or the folder is not
+// writable to us, which is a real refusal.
+bool refusalMeansFull(int fd, int dirFd);
+
+} // namespace qel

@@ -1,5 +1,6 @@
 #include "FailingCopyIo.h"
 #include "FsoTestFolders.h"
+#include "TestDisk.h"
 #include "platform/Error.h"
 #include "platform/linux/LinuxFileSystemObject.h"
 
@@ -14,24 +15,6 @@
 
 namespace qel::test {
 namespace {
-
-// A tmpfs on a folder for the test's life; size and read-only as asked.
-class TmpfsMount final {
-public:
-    TmpfsMount(const QByteArray& where, const char* options, unsigned long flags = 0)
-        : m_where(where) {
-        m_mounted = mount("tmpfs", where.constData(), "tmpfs", flags, options) == 0;
-    }
-    ~TmpfsMount() {
-        if (m_mounted && umount(m_where.constData()) != 0)
-            umount2(m_where.constData(), MNT_DETACH);
-    }
-    bool mounted() const { return m_mounted; }
-
-private:
-    QByteArray m_where;
-    bool m_mounted = false;
-};
 
 QByteArray pattern(int size, char seed) {
     QByteArray data(size, Qt::Uninitialized);
@@ -333,23 +316,45 @@ TEST_F(CopyFileTest, AKilledCopyLeavesNoTruncatedFile) {
     close(held);
 }
 
-TEST_F(CopyFileTest, RealDiskFullOnASmallTmpfs) {
-    TmpfsMount small(a("DATA"), "size=1m");
-    if (!small.mounted())
-        GTEST_SKIP() << "cannot mount a tmpfs here";
-    writeFile(a("DATA/A.HST"), pattern(400 << 10, 'o'));
-    writeFile(c("DATA/A.HST"), pattern(800 << 10, 'n'));
+// A source written to while it is copied is copied again; one that never
+// settles is named, and its old copy stays.
+TEST_F(CopyFileTest, ASourceThatChangesWhileItIsCopied) {
+    writeFile(c("DATA/A.HST"), pattern(200000, 'n'));
+    writeFile(a("DATA/A.HST"), "old");
+    const auto append = [&] {
+        QFile file(QString::fromUtf8(c("DATA/A.HST")));
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write("more");
+    };
+    m_io.failAfterBytes = 50000;
+    m_io.atLimit = [&] {
+        append();
+        m_io.failAfterBytes = -1;
+    };
+    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")), 0);
+    EXPECT_EQ(readFile(a("DATA/A.HST")), pattern(200000, 'n') + "more");
 
+    std::function<void()> keepWriting = [&] {
+        append();
+        m_io.failAfterBytes = m_io.bytesWritten + 50000;
+        m_io.atLimit = keepWriting;
+    };
+    m_io.atLimit = keepWriting;
+    m_io.failAfterBytes = m_io.bytesWritten + 50000;
+    writeFile(a("DATA/A.HST"), "old");
     EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")),
-              err::DiskFull);
-    EXPECT_EQ(readFile(a("DATA/A.HST")), pattern(400 << 10, 'o'));
-    EXPECT_EQ(folderNames(a("DATA")), QList<QByteArray>{"A.HST"});
+              err::PathFileAccessError);
+    EXPECT_EQ(m_lastError, QStringLiteral("C:\\DATA\\A.HST changed while it was being copied. "
+                                          "Close the program that writes to it, then back up "
+                                          "again."));
+    EXPECT_EQ(readFile(a("DATA/A.HST")), "old");
+    EXPECT_TRUE(tempFiles(a("DATA")).isEmpty());
 }
 
 TEST_F(CopyFileTest, WriteProtectedDestinationIsPermissionDenied) {
-    TmpfsMount readOnly(a("DATA"), "size=1m", MS_RDONLY);
+    TestDisk readOnly(TestDisk::Kind::Tmpfs, a("DATA"), root(), 1024, MS_RDONLY);
     if (!readOnly.mounted())
-        GTEST_SKIP() << "cannot mount a tmpfs here";
+        GTEST_SKIP() << readOnly.whyNot().toStdString();
     writeFile(c("DATA/A.HST"), "x");
     EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")),
               err::PermissionDenied);

@@ -11,8 +11,9 @@ ssize_t FailingCopyIo::allowance(size_t length) {
     const long long left = failAfterBytes - bytesWritten;
     if (left <= 0) {
         if (atLimit) {
-            atLimit();
+            const auto hook = std::move(atLimit);
             atLimit = nullptr;
+            hook();
             return ssize_t(length);
         }
         errno = error;

@@ -3,6 +3,7 @@
 #include "platform/linux/CopyEngine.h"
 
 #include <cerrno>
+#include <functional>
 
 namespace qel::test {
 
@@ -14,9 +15,9 @@ class FailingCopyIo final : public CopyIo {
 public:
     long long failAfterBytes = -1; // -1: never
     int error = ENOSPC;
-    bool refuseCopyRange = false; // as across file systems: forces plain writes
-    int syncError = 0;            // errno for the file-system flush, 0: none
-    void (*atLimit)() = nullptr;  // called once instead of failing, when set
+    bool refuseCopyRange = false;  // as across file systems: forces plain writes
+    int syncError = 0;             // errno for the file-system flush, 0: none
+    std::function<void()> atLimit; // called once instead of failing, when set; may set itself again
 
     long long bytesWritten = 0;
     int fileSystemSyncs = 0;

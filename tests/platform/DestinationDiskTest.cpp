@@ -1,0 +1,273 @@
+// The destination disk as users have it: small, nearly full, FAT, pulled out.
+// Each case runs on a real file system: a tmpfs, and FAT images through fusefat.
+#include "FailingCopyIo.h"
+#include "FsoTestFolders.h"
+#include "TestDisk.h"
+#include "platform/Error.h"
+#include "platform/linux/LinuxFileSystemObject.h"
+
+#include <QThread>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace qel::test {
+namespace {
+
+using Kind = TestDisk::Kind;
+
+QByteArray content(int kib, char seed) {
+    QByteArray data(kib * 1024, Qt::Uninitialized);
+    for (qsizetype i = 0; i < data.size(); ++i)
+        data[i] = char(seed + i * 13 % 241);
+    return data;
+}
+
+QList<QByteArray> temps(const QByteArray& folder) {
+    QList<QByteArray> found;
+    for (const QByteArray& name : folderNames(folder))
+        if (name.startsWith(kTempPrefix))
+            found.append(name);
+    return found;
+}
+
+class DiskTest : public FsoTestFolders {
+protected:
+    void SetUp() override {
+        makeFolder(c("ACCT1"));
+        m_disk.emplace(kind(), m_a, root());
+        if (!m_disk->mounted())
+            GTEST_SKIP() << m_disk->whyNot().toStdString();
+    }
+    virtual Kind kind() const = 0;
+
+    // The Error raised by CopyFile, its description kept; 0 when none.
+    int copy(const char* source, const char* destination) {
+        try {
+            m_fso.CopyFile(QString::fromLatin1(source), QString::fromLatin1(destination), true);
+        } catch (const Error& e) {
+            m_error = e.description();
+            return e.number();
+        }
+        return 0;
+    }
+
+    std::optional<TestDisk> m_disk;
+    FailingCopyIo m_io;
+    LinuxFileSystemObject m_fso{m_drives, m_io};
+    QString m_error;
+};
+
+class OnEachDisk : public DiskTest, public ::testing::WithParamInterface<Kind> {
+protected:
+    Kind kind() const override { return GetParam(); }
+};
+
+// --- room: one extra copy at a time ----------------------------------------
+
+struct RoomCase {
+    const char* name;
+    std::vector<std::pair<const char*, int>> old; // in a:\ACCT1, KiB
+    int fillerKib;                                // in a:\, so the disk is as full as asked
+    std::vector<std::pair<const char*, int>> fresh;
+    QList<QByteArray> replaced; // the rest keep their old copy
+    const char* failure;        // how the error ends; nullptr: none
+};
+
+class Room : public DiskTest, public ::testing::WithParamInterface<std::tuple<Kind, RoomCase>> {
+protected:
+    Kind kind() const override { return std::get<0>(GetParam()); }
+};
+
+TEST_P(Room, EachFileIsReplacedBesideItsOldCopyOrKeepsIt) {
+    const RoomCase& room = std::get<1>(GetParam());
+    makeFolder(a("ACCT1"));
+    if (room.fillerKib)
+        writeFile(a("FILLER"), content(room.fillerKib, 'f'));
+    for (const auto& [name, kib] : room.old)
+        writeFile(a("ACCT1/") + name, content(kib, 'o'));
+    for (const auto& [name, kib] : room.fresh) {
+        writeFile(c("ACCT1/") + name, content(kib, 'n'));
+        // An odd second: FAT keeps two-second steps, which must not fail a copy.
+        const timespec times[2] = {{1700000001, 0}, {1700000001, 999999999}};
+        ASSERT_EQ(utimensat(AT_FDCWD, (c("ACCT1/") + name).constData(), times, 0), 0);
+    }
+
+    const int number = copy("C:\\ACCT1\\*.CVD", "A:\\ACCT1\\");
+
+    if (room.failure) {
+        EXPECT_EQ(number, err::DiskFull);
+        EXPECT_TRUE(m_error.startsWith(QStringLiteral("Disk full: ")) &&
+                    m_error.endsWith(QLatin1String(room.failure)))
+            << m_error.toStdString();
+    } else {
+        EXPECT_EQ(number, 0) << m_error.toStdString();
+    }
+    for (const auto& [name, kib] : room.fresh) {
+        const bool isNew = room.replaced.contains(name);
+        const auto old = std::find_if(room.old.begin(), room.old.end(),
+                                      [&](const auto& o) { return qstrcmp(o.first, name) == 0; });
+        const QByteArray expected = isNew                   ? content(kib, 'n')
+                                    : old != room.old.end() ? content(old->second, 'o')
+                                                            : QByteArray("<missing>");
+        EXPECT_TRUE(readFile(a("ACCT1/") + name) == expected) << name;
+        // fusefat keeps no times of its own choosing, so only the tmpfs can tell.
+        if (isNew && kind() == Kind::Tmpfs) {
+            struct stat st {};
+            ASSERT_EQ(stat((a("ACCT1/") + name).constData(), &st), 0);
+            EXPECT_EQ(st.st_mtim.tv_nsec, 999999999);
+        }
+    }
+    EXPECT_TRUE(temps(a("ACCT1")).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Disks, Room,
+    ::testing::Combine(
+        ::testing::Values(Kind::Tmpfs, Kind::Fat12Floppy),
+        ::testing::Values(
+            // Both new copies beside both old ones would not fit; one at a time does.
+            RoomCase{"RefreshFitsOneFileAtATime",
+                     {{"A.CVD", 400}, {"B.CVD", 400}},
+                     0,
+                     {{"A.CVD", 400}, {"B.CVD", 400}},
+                     {"A.CVD", "B.CVD"},
+                     nullptr},
+            RoomCase{"NoRoomBesideTheOldCopy",
+                     {{"A.CVD", 400}, {"B.CVD", 400}},
+                     600,
+                     {{"A.CVD", 400}, {"B.CVD", 400}},
+                     {},
+                     " KB more to be replaced safely"},
+            RoomCase{"FillsHalfWayThroughTheStep",
+                     {{"A.CVD", 100}, {"B.CVD", 400}},
+                     500,
+                     {{"A.CVD", 100}, {"B.CVD", 500}, {"C.CVD", 10}},
+                     {"A.CVD"},
+                     " KB more to be replaced safely"},
+            RoomCase{
+                "NewFileBeyondTheRoom", {}, 1000, {{"A.CVD", 600}}, {}, " KB more to be copied"})),
+    [](const auto& info) {
+        return std::string(kindName(std::get<0>(info.param))) + std::get<1>(info.param).name;
+    });
+
+// --- names, sizes and entries that FAT cannot hold ---------------------------
+
+TEST_P(OnEachDisk, NamesDifferingOnlyInCaseAreNamedBeforeAnythingIsWritten) {
+    makeFolder(a("ACCT1"));
+    writeFile(c("ACCT1/Acct.HST"), "mixed");
+    writeFile(c("ACCT1/ACCT.HST"), "upper");
+    writeFile(c("ACCT1/B.HST"), "b");
+
+    const int number = copy("C:\\ACCT1\\*.HST", "A:\\ACCT1\\");
+
+    if (GetParam() == Kind::Tmpfs) {
+        EXPECT_EQ(number, 0);
+        EXPECT_EQ(folderNames(a("ACCT1")), (QList<QByteArray>{"ACCT.HST", "Acct.HST", "B.HST"}));
+        return;
+    }
+    EXPECT_EQ(number, err::FileAlreadyExists);
+    EXPECT_TRUE(m_error.contains(QStringLiteral("C:\\ACCT1\\ACCT.HST and C:\\ACCT1\\Acct.HST")))
+        << m_error.toStdString();
+    EXPECT_TRUE(folderNames(a("ACCT1")).isEmpty()); // no probe left behind either
+}
+
+INSTANTIATE_TEST_SUITE_P(Disks, OnEachDisk, ::testing::Values(Kind::Tmpfs, Kind::Fat12Floppy),
+                         [](const auto& info) { return std::string(kindName(info.param)); });
+
+class Fat32 : public DiskTest {
+protected:
+    Kind kind() const override { return Kind::Fat32Stick; }
+};
+
+TEST_F(Fat32, AFileOverFourGigabytesIsRefusedBeforeItIsCopied) {
+    makeFolder(a("ACCT1"));
+    writeFile(a("ACCT1/BIG.CVD"), "old copy");
+    const int fd = open(c("ACCT1/BIG.CVD").constData(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, 9LL << 29), 0); // 4.5 GiB, all hole
+    close(fd);
+
+    EXPECT_EQ(copy("C:\\ACCT1\\*.CVD", "A:\\ACCT1\\"), err::PathFileAccessError);
+    EXPECT_TRUE(m_error.contains(QStringLiteral("C:\\ACCT1\\BIG.CVD is larger than 4 GB")))
+        << m_error.toStdString();
+    EXPECT_EQ(readFile(a("ACCT1/BIG.CVD")), "old copy");
+    EXPECT_EQ(m_io.bytesWritten, 0);
+}
+
+class Floppy : public DiskTest {
+protected:
+    Kind kind() const override { return Kind::Fat12Floppy; }
+};
+
+TEST_F(Floppy, AFullRootFolderIsDiskFullNotAMissingDisk) {
+    writeFile(a("WINCORV.EXE"), "old program");
+    // A FAT12 root holds 224 entries; short names take one each.
+    for (int i = 0; i < 224; ++i) {
+        const QByteArray name = a("F") + QByteArray::number(i) + ".T";
+        const int fd = open(name.constData(), O_CREAT | O_WRONLY, 0644);
+        if (fd < 0)
+            break;
+        close(fd);
+    }
+    writeFile(c("WINCORV.EXE"), "new program");
+
+    EXPECT_EQ(copy("C:\\WINCORV.EXE", "A:\\"), err::DiskFull);
+    EXPECT_TRUE(m_error.contains(QStringLiteral("has no room for another file")))
+        << m_error.toStdString();
+    EXPECT_EQ(readFile(a("WINCORV.EXE")), "old program");
+    try {
+        m_fso.CreateFolder(QStringLiteral("A:\\ACCT1"));
+        ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), err::DiskFull);
+    }
+}
+
+TEST_F(Floppy, APulledDiskLeavesNothingHalfWrittenAndAKilledCopyIsClearedNextTime) {
+    makeFolder(a("ACCT1"));
+    writeFile(a("ACCT1/ACCT.CVD"), "old");
+    writeFile(c("ACCT1/ACCT.HST"), content(50, 'h'));
+    writeFile(c("ACCT1/ACCT.CVD"), content(300, 'n'));
+    ASSERT_EQ(copy("C:\\ACCT1\\*.HST", "A:\\ACCT1\\"), 0);
+
+    // Pulled between two steps: the next step fails clearly.
+    m_disk->unmount();
+    EXPECT_NE(copy("C:\\ACCT1\\*.CVD", "A:\\ACCT1\\"), 0);
+    ASSERT_TRUE(m_disk->remount());
+    EXPECT_EQ(readFile(a("ACCT1/ACCT.HST")), content(50, 'h'));
+    EXPECT_EQ(readFile(a("ACCT1/ACCT.CVD")), "old");
+
+    // Killed part-way: the old copy stays, the next run clears the leftover.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        FailingCopyIo io;
+        io.failAfterBytes = 100 << 10;
+        io.atLimit = [] { raise(SIGKILL); };
+        LinuxFileSystemObject fso(m_drives, io);
+        try {
+            fso.CopyFile(QStringLiteral("C:\\ACCT1\\*.CVD"), QStringLiteral("A:\\ACCT1\\"), true);
+        } catch (...) {
+        }
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_TRUE(m_disk->remount());
+    EXPECT_EQ(readFile(a("ACCT1/ACCT.CVD")), "old");
+    EXPECT_EQ(temps(a("ACCT1")).size(), 1);
+
+    QThread::sleep(2); // FAT times have two-second steps
+    LinuxFileSystemObject nextRun(m_drives);
+    nextRun.CopyFile(QStringLiteral("C:\\ACCT1\\*.CVD"), QStringLiteral("A:\\ACCT1\\"), true);
+    EXPECT_EQ(readFile(a("ACCT1/ACCT.CVD")), content(300, 'n'));
+    EXPECT_TRUE(temps(a("ACCT1")).isEmpty());
+}
+
+} // namespace
+} // namespace qel::test

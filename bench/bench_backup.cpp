@@ -1,9 +1,12 @@
 // One backup run against cp + sync (and rsync -a + sync when installed) over
 // the same files on the same disk:
-//   (a) 500 files of 32 KiB, (b) 4 files of 256 MiB.
+//   (a) 500 files of 32 KiB, (b) 4 files of 256 MiB, and
+//   (c) refreshing a backup of 16 x 52 KiB on a 1.44 MB FAT12 floppy image
+//       served by fusefat (cp needs --remove-destination there: fusefat
+//       refuses to truncate, so a plain cp cannot overwrite).
 // Usage: bench_backup [work folder on a real disk, default /var/tmp]
 // QEL_BENCH_REPS sets the repetitions per method (default 3); medians are shown.
-// QEL_BENCH_CASE=a or b runs one case only.
+// QEL_BENCH_CASE=a, b or c runs one case only; (c) needs mkfs.fat, fusefat and /dev/fuse.
 
 #include "backup/BackupRun.h"
 #include "backup/ProgressWindow.h"
@@ -19,11 +22,16 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <functional>
 #include <random>
+#include <sys/mount.h>
+#include <sys/vfs.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -167,6 +175,38 @@ double median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
+// A fresh floppy image mounted at mountPoint by fusefat in the foreground;
+// returns the server, which stop() ends once the image is written.
+pid_t mountFloppy(const QString& image, const QString& mountPoint) {
+    QFile::remove(image);
+    shell(QStringLiteral("mkfs.fat -C -F 12 %1 1440 >/dev/null").arg(quoted(image)));
+    QDir().mkpath(mountPoint);
+    const pid_t server = fork();
+    if (server == 0) {
+        // Its chatter would mix with ours and hold our output open.
+        const int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, STDOUT_FILENO);
+        dup2(quiet, STDERR_FILENO);
+        execlp("fusefat", "fusefat", "-f", "-o", "rw+", qPrintable(image), qPrintable(mountPoint),
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    for (int i = 0; i < 500; ++i) {
+        struct statfs fs {};
+        if (statfs(qPrintable(mountPoint), &fs) == 0 && fs.f_type == 0x65735546)
+            return server;
+        usleep(10000);
+    }
+    kill(server, SIGKILL);
+    fail(QStringLiteral("fusefat did not mount %1").arg(image));
+    return -1;
+}
+
+void unmountFloppy(const QString& mountPoint, pid_t server) {
+    umount(qPrintable(mountPoint));
+    waitpid(server, nullptr, 0);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -193,7 +233,7 @@ int main(int argc, char** argv) {
     const Case cases[] = {{"(a) 500 x 32 KiB", 499, 32 * 1024, 32 * 1024},
                           {"(b) 4 x 256 MiB", 4, 256ll * 1024 * 1024, 4096}};
     std::printf("%-18s %-14s %10s %8s\n", "case", "method", "median s", "vs cp");
-    const QString only = qEnvironmentVariable("QEL_BENCH_CASE"); // "a" or "b"; both when unset
+    const QString only = qEnvironmentVariable("QEL_BENCH_CASE"); // "a", "b" or "c"; all when unset
     for (const Case& c : cases) {
         if (!only.isEmpty() && QLatin1String(c.name).mid(1, 1) != only)
             continue;
@@ -257,5 +297,61 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         QDir(source).removeRecursively();
     }
+
+    if (!only.isEmpty() && only != u"c")
+        return 0;
+    const char* name = "(c) FAT12 refresh";
+    const Case floppy{name, 16, 52 * 1024, 64 * 1024};
+    const QString source = home + QStringLiteral("/DATA/ACCT1");
+    const QString older = work.filePath(QStringLiteral("older"));
+    makeSource(older, floppy);
+    FixedFiles files;
+    files.names = makeSource(source, floppy);
+    // This week's files differ from last week's in every file.
+    shell(QStringLiteral("for f in %1/*; do printf x >> \"$f\"; done").arg(quoted(source)));
+    const QString image = work.filePath(QStringLiteral("floppy.img"));
+    const QString floppyDir = work.filePath(QStringLiteral("floppy"));
+    QFile::remove(links + QStringLiteral("/a:"));
+    QFile::link(floppyDir, links + QStringLiteral("/a:"));
+    const auto lastWeek = [&] {
+        const pid_t server = mountFloppy(image, floppyDir);
+        shell(QStringLiteral("mkdir %2/ACCT1 && cp %1/*.HST %1/*.CVD %1/*.CVT %1/*.XPT "
+                             "%2/ACCT1/ && cp %1/WINCORV.EXE %2/ && sync")
+                  .arg(quoted(older), quoted(floppyDir)));
+        return server;
+    };
+    std::vector<double> backup, cp;
+    for (int rep = 0; rep < repetitions; ++rep) {
+        pid_t server = lastWeek();
+        AnsweringDialogs dialogs;
+        backup.push_back(seconds([&] {
+            LinuxFileSystemObject fso(drives);
+            NoWindow window;
+            FixedDir dir;
+            FixedDrive drive;
+            AppObject app(QStringLiteral("C:\\"), 1, 0, 0);
+            BackupRun run(files, dir, drive, window, dialogs, app,
+                          [&]() -> FileSystemObject& { return fso; });
+            run.cmd_BackupDefault_Click();
+        }));
+        if (dialogs.texts.size() != 2 || dialogs.texts.last() != u"Backup Complete")
+            fail(QStringLiteral("the run did not complete: ") + dialogs.texts.join(u" / "));
+        shell(QStringLiteral("cmp -s %1/F0015.XPT %2/ACCT1/F0015.XPT")
+                  .arg(quoted(source), quoted(floppyDir)));
+        unmountFloppy(floppyDir, server);
+
+        server = lastWeek();
+        cp.push_back(seconds([&] {
+            shell(QStringLiteral(
+                      "cp --preserve=timestamps --remove-destination %1/*.HST %1/*.CVD %1/*.CVT "
+                      "%1/*.XPT %2/ACCT1/ && cp --preserve=timestamps --remove-destination "
+                      "%1/WINCORV.EXE %2/ && sync")
+                      .arg(quoted(source), quoted(floppyDir)));
+        }));
+        unmountFloppy(floppyDir, server);
+    }
+    std::printf("%-18s %-14s %10.3f %7.2fx\n", name, "backup run", median(backup),
+                median(backup) / median(cp));
+    std::printf("%-18s %-14s %10.3f %7.2fx\n", name, "cp + sync", median(cp), 1.0);
     return 0;
 }

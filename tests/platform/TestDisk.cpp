@@ -3,6 +3,7 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/vfs.h>
 #include <sys/wait.h>
@@ -89,6 +90,10 @@ bool TestDisk::mount() {
     // In the foreground, so unmounting can wait until the image is written.
     m_server = fork();
     if (m_server == 0) {
+        // Its chatter would mix with ours and hold our output open.
+        const int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, STDOUT_FILENO);
+        dup2(quiet, STDERR_FILENO);
         execlp("fusefat", "fusefat", "-f", "-o", "rw+", m_image.constData(), m_folder.constData(),
                static_cast<char*>(nullptr));
         _exit(127);

@@ -211,10 +211,7 @@ TEST_F(CopyFileTest, AnUnreadableSourceNamesTheFile) {
     EXPECT_TRUE(tempFiles(a("DATA")).isEmpty());
 }
 
-class DiskFullTest : public CopyFileTest, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(DiskFullTest, MidReplaceKeepsTheOldCopyAndNoTemporaryFile) {
-    m_io.refuseCopyRange = GetParam();
+TEST_F(CopyFileTest, DiskFullMidReplaceKeepsTheOldCopyAndNoTemporaryFile) {
     writeFile(c("DATA/A.HST"), pattern(3000, 'a'));
     writeFile(c("DATA/B.HST"), pattern(300000, 'b'));
     writeFile(c("DATA/C.HST"), pattern(3000, 'c'));
@@ -232,7 +229,44 @@ TEST_P(DiskFullTest, MidReplaceKeepsTheOldCopyAndNoTemporaryFile) {
     EXPECT_TRUE(tempFiles(a("DATA")).isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(CopyRangeOrPlainWrites, DiskFullTest, ::testing::Bool());
+// What the disk gives back is checked before it replaces anything.
+TEST_F(CopyFileTest, ACopyTheDiskDoesNotGiveBackIsNamedAndTheOldOneStays) {
+    writeFile(c("DATA/A.HST"), pattern(300000, 'n'));
+    writeFile(a("DATA/A.HST"), "old");
+    m_io.corruptReadBack = true;
+    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")),
+              err::DeviceIOError);
+    EXPECT_EQ(m_lastError, QStringLiteral("The copy of C:\\DATA\\A.HST on drive A: does not match "
+                                          "the original; the disk may be faulty"));
+    EXPECT_EQ(readFile(a("DATA/A.HST")), "old");
+    EXPECT_TRUE(tempFiles(a("DATA")).isEmpty());
+}
+
+// A second backup of unchanged files writes nothing; a file whose bytes
+// changed behind an unchanged size and time is still copied.
+TEST_F(CopyFileTest, UnchangedFilesAreNotWrittenAgain) {
+    writeFile(c("DATA/A.HST"), pattern(100000, 'a'));
+    writeFile(c("DATA/B.HST"), pattern(100000, 'b'));
+    m_fso.CopyFile(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\"), true);
+    struct stat first {};
+    ASSERT_EQ(stat(a("DATA/A.HST").constData(), &first), 0);
+    const long long written = m_io.bytesWritten;
+
+    struct stat b {};
+    ASSERT_EQ(stat(c("DATA/B.HST").constData(), &b), 0);
+    writeFile(c("DATA/B.HST"), pattern(100000, 'B'));
+    const timespec times[2] = {b.st_atim, b.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, c("DATA/B.HST").constData(), times, 0), 0);
+    m_fso.CopyFile(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\"), true);
+
+    struct stat second {};
+    ASSERT_EQ(stat(a("DATA/A.HST").constData(), &second), 0);
+    EXPECT_EQ(second.st_ino, first.st_ino);
+    EXPECT_EQ(second.st_ctim.tv_sec, first.st_ctim.tv_sec);
+    EXPECT_EQ(second.st_ctim.tv_nsec, first.st_ctim.tv_nsec);
+    EXPECT_EQ(m_io.bytesWritten - written, 100000);
+    EXPECT_EQ(readFile(a("DATA/B.HST")), pattern(100000, 'B'));
+}
 
 TEST_F(CopyFileTest, AFailedFlushRenamesNothing) {
     writeFile(c("DATA/A.HST"), "new");

@@ -22,21 +22,6 @@ ssize_t FailingCopyIo::allowance(size_t length) {
     return ssize_t(std::min<long long>(left, (long long)length));
 }
 
-ssize_t FailingCopyIo::copyRange(int in, off_t* inOffset, int out, off_t* outOffset,
-                                 size_t length) {
-    if (refuseCopyRange) {
-        errno = EXDEV;
-        return -1;
-    }
-    const ssize_t allowed = allowance(length);
-    if (allowed < 0)
-        return -1;
-    const ssize_t n = CopyIo::copyRange(in, inOffset, out, outOffset, size_t(allowed));
-    if (n > 0)
-        bytesWritten += n;
-    return n;
-}
-
 ssize_t FailingCopyIo::writeAt(int out, const void* data, size_t length, off_t offset) {
     const ssize_t allowed = allowance(length);
     if (allowed < 0)
@@ -64,6 +49,13 @@ int FailingCopyIo::syncData(int fd) {
 int FailingCopyIo::syncFolder(int dirFd) {
     ++folderSyncs;
     return CopyIo::syncFolder(dirFd);
+}
+
+ssize_t FailingCopyIo::readBack(int fd, void* data, size_t length, off_t offset) {
+    const ssize_t n = CopyIo::readBack(fd, data, length, offset);
+    if (corruptReadBack && n > 0)
+        static_cast<unsigned char*>(data)[n / 2] ^= 0x10;
+    return n;
 }
 
 } // namespace qel::test

@@ -15,7 +15,7 @@ class FailingCopyIo final : public CopyIo {
 public:
     long long failAfterBytes = -1; // -1: never
     int error = ENOSPC;
-    bool refuseCopyRange = false;  // as across file systems: forces plain writes
+    bool corruptReadBack = false;  // the disk gives back other bytes than it took
     int syncError = 0;             // errno for the file-system flush, 0: none
     std::function<void()> atLimit; // called once instead of failing, when set; may set itself again
 
@@ -24,11 +24,11 @@ public:
     int dataSyncs = 0;
     int folderSyncs = 0;
 
-    ssize_t copyRange(int in, off_t* inOffset, int out, off_t* outOffset, size_t length) override;
     ssize_t writeAt(int out, const void* data, size_t length, off_t offset) override;
     int syncFileSystem(int fd) override;
     int syncData(int fd) override;
     int syncFolder(int dirFd) override;
+    ssize_t readBack(int fd, void* data, size_t length, off_t offset) override;
 
 private:
     // How much of length may still go through; -1 with errno when nothing may.

@@ -8,20 +8,20 @@
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
+#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
 namespace qel {
-
-ssize_t CopyIo::copyRange(int in, off_t* inOffset, int out, off_t* outOffset, size_t length) {
-    return ::copy_file_range(in, inOffset, out, outOffset, length, 0);
-}
 
 ssize_t CopyIo::writeAt(int out, const void* data, size_t length, off_t offset) {
     return ::pwrite(out, data, length, offset);
@@ -39,13 +39,16 @@ int CopyIo::syncFolder(int dirFd) {
     return ::fsync(dirFd);
 }
 
+ssize_t CopyIo::readBack(int fd, void* data, size_t length, off_t offset) {
+    return ::pread(fd, data, length, offset);
+}
+
 namespace {
 
 // Files are kept open from their copy to their rename (the lock marks them as
 // in use); a batch this size bounds the descriptors held at once.
 constexpr std::size_t kMaxPending = 128;
 constexpr std::size_t kBufferSize = 1 << 20;
-constexpr size_t kRangeChunk = size_t(1) << 30;
 // Large files start their write-back as they go, so the final flush of a step
 // does not wait for all of it at once.
 constexpr off_t kWriteBackChunk = off_t(32) << 20;
@@ -94,11 +97,16 @@ QString kilobytes(off_t bytes) {
     return QStringLiteral("%1 KB").arg(std::max<off_t>(1, (bytes + 1023) / 1024));
 }
 
-bool copyRangeUnusable(int errnum) {
-    // Across file systems, on ones without support, or an error we retry with
-    // plain reads and writes, which tell source and destination failures apart.
-    return errnum == EXDEV || errnum == EINVAL || errnum == ENOSYS || errnum == EOPNOTSUPP ||
-           errnum == EIO || errnum == EBADF || errnum == EPERM;
+// FAT keeps modification times in two-second steps and no fraction.
+bool sameTimeOnDisk(const timespec& source, const timespec& target) {
+    return sameTime(source, target) ||
+           (target.tv_nsec == 0 && std::abs(source.tv_sec - target.tv_sec) <= 2);
+}
+
+void hashZeros(XXH3_state_t* hash, off_t count) {
+    static const std::array<char, 1 << 16> zeros{};
+    for (; count > 0; count -= off_t(zeros.size()))
+        XXH3_64bits_update(hash, zeros.data(), size_t(std::min<off_t>(count, zeros.size())));
 }
 
 // Whether syncfs(2) alone makes the files of this file system durable. On the
@@ -129,6 +137,9 @@ struct CopyEngine::Pending {
     UniqueFd fd;
     QByteArray tempName;
     const CopyItem* item = nullptr;
+    off_t size = 0;            // of the source, as copied
+    XXH64_hash_t checksum = 0; // of the source bytes, holes as zeros
+    timespec times[2] = {};    // the source's access and modification times
 };
 
 // One call's folders and the copies waiting for their flush and rename.
@@ -153,7 +164,11 @@ struct CopyEngine::OutOfRoom {
 
 CopyEngine::CopyEngine(CopyIo& io, const timespec& staleBefore)
     : m_io(io)
-    , m_staleBefore(staleBefore) {}
+    , m_staleBefore(staleBefore)
+    , m_hash(XXH3_createState(), XXH3_freeState) {
+    if (!m_hash)
+        throw std::bad_alloc();
+}
 
 int CopyEngine::copy(int sourceDir, int targetDir, const QString& dosTargetDir,
                      const std::vector<CopyItem>& items, bool overwrite) {
@@ -331,6 +346,8 @@ bool CopyEngine::copyOne(Step& step, const CopyItem& item) {
         // Copying a file onto itself would truncate the only copy.
         if (existing.st_dev == st.st_dev && existing.st_ino == st.st_ino)
             return true;
+        if (alreadyThere(step, item, in.get(), st, existing))
+            return true;
         step.replacing = true;
     } else if (errno != ENOENT) {
         throw errnoError(errno, IoSide::Destination, item.dosTarget);
@@ -359,7 +376,7 @@ bool CopyEngine::copyOne(Step& step, const CopyItem& item) {
     for (int attempt = 0; attempt < 100 && !temp.fd.valid(); ++attempt) {
         temp.tempName = randomTempName();
         temp.fd.reset(openat(step.targetDir, temp.tempName.constData(),
-                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+                             O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
         if (temp.fd.valid() || errno == EEXIST)
             continue;
         if (isOutOfRoom(errno) ||
@@ -375,16 +392,51 @@ bool CopyEngine::copyOne(Step& step, const CopyItem& item) {
     step.pending.push_back(std::move(temp));
 
     m_writtenToFile = 0;
+    XXH3_64bits_reset(m_hash.get());
     copyData(in.get(), out, st.st_size, item);
+    step.pending.back().size = st.st_size;
+    step.pending.back().checksum = XXH3_64bits_digest(m_hash.get());
     struct stat after {};
     if (fstat(in.get(), &after) != 0)
         throw errnoError(errno, IoSide::Source, item.dosSource);
     if (!sameVersion(st, after))
         throw SourceChanged{};
-    const timespec times[2] = {st.st_atim, st.st_mtim};
-    if (futimens(out, times) != 0 && !isRefusedExtra(errno))
+    Pending& copy = step.pending.back();
+    copy.times[0] = st.st_atim;
+    copy.times[1] = st.st_mtim;
+    if (futimens(out, copy.times) != 0 && !isRefusedExtra(errno))
         throw errnoError(errno, IoSide::Destination, item.dosTarget);
     return true;
+}
+
+bool CopyEngine::alreadyThere(Step& step, const CopyItem& item, int in, const struct stat& source,
+                              const struct stat& target) {
+    if (!S_ISREG(target.st_mode) || target.st_size != source.st_size ||
+        !sameTimeOnDisk(source.st_mtim, target.st_mtim))
+        return false;
+    UniqueFd out(openat(step.targetDir, item.targetName.constData(),
+                        O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!out.valid())
+        return false;
+    m_buffer.resize(kBufferSize);
+    m_other.resize(kBufferSize);
+    // Anything unreadable or different is simply copied, as if it were not there.
+    for (off_t offset = 0; offset < source.st_size;) {
+        const ssize_t n = pread(in, m_buffer.data(), m_buffer.size(), offset);
+        if (n <= 0)
+            return false;
+        for (ssize_t got = 0; got < n;) {
+            const ssize_t m = pread(out.get(), m_other.data() + got, size_t(n - got), offset + got);
+            if (m <= 0)
+                return false;
+            got += m;
+        }
+        if (std::memcmp(m_buffer.data(), m_other.data(), size_t(n)) != 0)
+            return false;
+        offset += n;
+    }
+    struct stat after {};
+    return fstat(in, &after) == 0 && sameVersion(source, after);
 }
 
 void CopyEngine::copyData(int in, int out, off_t size, const CopyItem& item) {
@@ -393,6 +445,7 @@ void CopyEngine::copyData(int in, int out, off_t size, const CopyItem& item) {
     off_t end = size;
     off_t position = 0;
     off_t written = 0; // where the copied data ends
+    off_t hashed = 0;
     while (position < end) {
         off_t dataStart = lseek(in, position, SEEK_DATA);
         off_t dataEnd = end;
@@ -410,12 +463,15 @@ void CopyEngine::copyData(int in, int out, off_t size, const CopyItem& item) {
         if (dataStart >= end)
             break;
         const off_t length = dataEnd - dataStart;
+        hashZeros(m_hash.get(), dataStart - hashed);
         const off_t copied = copyRegion(in, out, dataStart, length, item);
         written = dataStart + copied;
+        hashed = written;
         if (copied < length)
             return; // the source shrank while we read it; the caller sees it changed
         position = dataEnd;
     }
+    hashZeros(m_hash.get(), end - hashed);
     // Only a file that ends in a hole needs its size set: a plain copy never
     // truncates, which some file systems refuse.
     if (written < end && ftruncate(out, end) != 0) {
@@ -426,48 +482,30 @@ void CopyEngine::copyData(int in, int out, off_t size, const CopyItem& item) {
 }
 
 off_t CopyEngine::copyRegion(int in, int out, off_t offset, off_t length, const CopyItem& item) {
+    m_buffer.resize(kBufferSize);
     off_t done = 0;
     off_t sinceWriteBack = 0;
     while (done < length) {
-        const size_t want = size_t(std::min<off_t>(length - done, off_t(kRangeChunk)));
-        ssize_t n = 0;
-        if (m_useCopyRange) {
-            off_t inOffset = offset + done;
-            off_t outOffset = offset + done;
-            n = m_io.copyRange(in, &inOffset, out, &outOffset, std::min(want, kBufferSize * 16));
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                if (copyRangeUnusable(errno)) {
-                    m_useCopyRange = false;
-                    continue;
-                }
-                writeFailed(errno, out, item);
-            }
-            if (n == 0)
-                break;
-            m_writtenToFile += n;
-        } else {
-            if (m_buffer.empty())
-                m_buffer.resize(kBufferSize);
-            n = pread(in, m_buffer.data(), std::min(want, m_buffer.size()), offset + done);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                throw errnoError(errno, IoSide::Source, item.dosSource);
-            }
-            if (n == 0)
-                break;
-            for (ssize_t written = 0; written < n;) {
-                const ssize_t w = m_io.writeAt(out, m_buffer.data() + written, size_t(n - written),
-                                               offset + done + written);
-                if (w < 0 && errno == EINTR)
-                    continue;
-                if (w <= 0)
-                    writeFailed(w < 0 ? errno : EIO, out, item);
-                written += w;
-                m_writtenToFile += w;
-            }
+        const size_t want = size_t(std::min<off_t>(length - done, off_t(m_buffer.size())));
+        const ssize_t n = pread(in, m_buffer.data(), want, offset + done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw errnoError(errno, IoSide::Source, item.dosSource);
+        }
+        if (n == 0)
+            break;
+        // What was read is what the copy on the disk must give back.
+        XXH3_64bits_update(m_hash.get(), m_buffer.data(), size_t(n));
+        for (ssize_t written = 0; written < n;) {
+            const ssize_t w = m_io.writeAt(out, m_buffer.data() + written, size_t(n - written),
+                                           offset + done + written);
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0)
+                writeFailed(w < 0 ? errno : EIO, out, item);
+            written += w;
+            m_writtenToFile += w;
         }
         done += n;
         sinceWriteBack += n;
@@ -482,8 +520,7 @@ off_t CopyEngine::copyRegion(int in, int out, off_t offset, off_t length, const 
 }
 
 void CopyEngine::extendWithZeros(int out, off_t from, off_t to, const CopyItem& item) {
-    if (m_buffer.empty())
-        m_buffer.resize(kBufferSize);
+    m_buffer.resize(kBufferSize);
     std::fill(m_buffer.begin(), m_buffer.end(), 0);
     while (from < to) {
         const size_t want = size_t(std::min<off_t>(to - from, off_t(m_buffer.size())));
@@ -503,6 +540,53 @@ void CopyEngine::writeFailed(int errnum, int out, const CopyItem& item) const {
     throw errnoError(errnum, IoSide::Destination, item.dosTarget);
 }
 
+void CopyEngine::verify(const Step& step, const Pending& copy) {
+    const int fd = copy.fd.get();
+    // The copy is durable, so its pages are clean: dropping them makes the
+    // read below come from the medium, not from memory.
+    posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+    XXH3_64bits_reset(m_hash.get());
+    struct stat st {};
+    if (fstat(fd, &st) != 0)
+        throw errnoError(errno, IoSide::Destination, copy.item->dosTarget);
+    off_t checked = 0;
+    while (checked < st.st_size) {
+        off_t dataStart = lseek(fd, checked, SEEK_DATA);
+        off_t dataEnd = st.st_size;
+        if (dataStart < 0) {
+            if (errno != ENXIO)
+                dataStart = checked; // no hole support: all of it is data
+            else
+                dataStart = dataEnd; // a hole up to the end
+        } else if (const off_t hole = lseek(fd, dataStart, SEEK_HOLE); hole >= 0) {
+            dataEnd = std::min(hole, st.st_size);
+        }
+        hashZeros(m_hash.get(), dataStart - checked);
+        checked = dataStart;
+        while (checked < dataEnd) {
+            const size_t want = size_t(std::min<off_t>(dataEnd - checked, off_t(m_buffer.size())));
+            const ssize_t n = m_io.readBack(fd, m_buffer.data(), want, checked);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                throw errnoError(errno, IoSide::Destination, copy.item->dosTarget);
+            if (n == 0)
+                break;
+            XXH3_64bits_update(m_hash.get(), m_buffer.data(), size_t(n));
+            checked += n;
+        }
+        if (checked < dataEnd)
+            break; // shorter than it says
+    }
+    // Reading it moved its access time; the copy keeps the source's.
+    futimens(fd, copy.times);
+    if (checked != copy.size || XXH3_64bits_digest(m_hash.get()) != copy.checksum)
+        throw Error(err::DeviceIOError,
+                    QStringLiteral("The copy of %1 on drive %2 does not match the original; the "
+                                   "disk may be faulty")
+                        .arg(copy.item->dosSource, step.dosTargetDir.left(2)));
+}
+
 void CopyEngine::commit(Step& step) {
     if (step.pending.empty())
         return;
@@ -518,6 +602,24 @@ void CopyEngine::commit(Step& step) {
                 throw errnoError(errno, IoSide::Destination, p.item->dosTarget);
         }
     }
+    m_buffer.resize(kBufferSize);
+    std::size_t verified = 0;
+    std::optional<Error> mismatch;
+    for (; verified < pending.size() && !mismatch; ++verified) {
+        try {
+            verify(step, pending[verified]);
+        } catch (const Error& e) {
+            mismatch = e;
+        }
+    }
+    if (mismatch) {
+        // The copies before the bad one are good: they go in, as a copy that
+        // stops at its first failing file would; the rest keep their old copy.
+        --verified;
+        for (std::size_t i = verified; i < pending.size(); ++i)
+            unlinkat(step.targetDir, pending[i].tempName.constData(), 0);
+        pending.resize(verified);
+    }
     // Renamed files are done; on failure the rest stay pending and are removed.
     std::size_t renamed = 0;
     const auto dropRenamed = qScopeGuard(
@@ -531,6 +633,8 @@ void CopyEngine::commit(Step& step) {
     if (m_io.syncFolder(step.targetDir) != 0)
         throw errnoError(errno, IoSide::Destination, step.dosTargetDir);
     step.freeRoom = freeBytes(step.targetDir);
+    if (mismatch)
+        throw *mismatch;
 }
 
 } // namespace qel

@@ -3,26 +3,30 @@
 #include <QByteArray>
 #include <QString>
 #include <ctime>
+#include <memory>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <vector>
+#include <xxhash.h>
 
 namespace qel {
 
-// The calls that put bytes into a copy and make them durable. The program uses
-// this class as it is; tests derive from it to fail part-way (after N bytes, at
-// the flush) the way a full or failing disk does.
+// The calls that put bytes into a copy, make them durable and read them back.
+// The program uses this class as it is; tests derive from it to fail part-way
+// (after N bytes, at the flush) or to give back other bytes than were written,
+// the way a full or failing disk does.
 class CopyIo {
 public:
     virtual ~CopyIo() = default;
 
-    // As copy_file_range(2): bytes copied, 0 at the end of input, -1 and errno.
-    virtual ssize_t copyRange(int in, off_t* inOffset, int out, off_t* outOffset, size_t length);
     // As pwrite(2): bytes written, or -1 and errno.
     virtual ssize_t writeAt(int out, const void* data, size_t length, off_t offset);
     // As syncfs(2), fdatasync(2) and fsync(2) of a folder: 0, or -1 and errno.
     virtual int syncFileSystem(int fd);
     virtual int syncData(int fd);
     virtual int syncFolder(int dirFd);
+    // As pread(2) of a copy, once it is durable and its cached pages are dropped.
+    virtual ssize_t readBack(int fd, void* data, size_t length, off_t offset);
 };
 
 // One file to copy: its host name in the source and in the destination folder,
@@ -38,7 +42,10 @@ struct CopyItem {
 // copy or the whole new one, never a part: each file goes to a temporary file
 // created exclusively beside the target, a batch is made durable with one
 // flush of the destination file system, and only then renamed over the
-// targets. When the disk fills, what is pending is committed first (its old
+// targets. Before the rename each copy is read back from the medium and
+// compared with what was read from the source. A target that already holds
+// the source's contents (same size and time, then the same bytes) is left
+// alone. When the disk fills, what is pending is committed first (its old
 // copies make room) and the file is tried again on its own, so replacing
 // needs room for one extra copy at a time.
 class CopyEngine final {
@@ -53,7 +60,8 @@ public:
     // failing file with its Error (files before it are kept, its own target and
     // every later one keep their old copy): 58 when a target exists and
     // overwrite is false or two sources would land on one name in a folder
-    // that ignores case (checked before anything is written), 61 naming the
+    // that ignores case (checked before anything is written), 57 naming a
+    // file whose copy read back differs from its source, 61 naming the
     // file and the room missing when it cannot be replaced safely, 75 for a
     // file the destination cannot hold or one that kept changing while it was
     // copied, and the mapped errno otherwise.
@@ -70,19 +78,23 @@ private:
     void checkCaseCollisions(const Step& step, const std::vector<CopyItem>& items) const;
     bool copyItem(Step& step, const CopyItem& item);
     bool copyOne(Step& step, const CopyItem& item);
+    bool alreadyThere(Step& step, const CopyItem& item, int in, const struct stat& source,
+                      const struct stat& target);
     void copyData(int in, int out, off_t size, const CopyItem& item);
     off_t copyRegion(int in, int out, off_t offset, off_t length, const CopyItem& item);
     void extendWithZeros(int out, off_t from, off_t to, const CopyItem& item);
+    void verify(const Step& step, const Pending& copy);
     [[noreturn]] void writeFailed(int errnum, int out, const CopyItem& item) const;
     void commit(Step& step);
 
     CopyIo& m_io;
     timespec m_staleBefore;
-    bool m_useCopyRange = true;
     bool m_fileSystemSyncIsThorough = false;
     int m_targetDir = -1;
     off_t m_writtenToFile = 0;
+    std::unique_ptr<XXH3_state_t, XXH_errorcode (*)(XXH3_state_t*)> m_hash;
     std::vector<char> m_buffer;
+    std::vector<char> m_other;
 };
 
 // The prefix of the temporary files the engine leaves while it copies.

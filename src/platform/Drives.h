@@ -1,12 +1,11 @@
 #pragma once
 
+#include "platform/Error.h"
+
 #include <QByteArray>
 #include <QChar>
 #include <QList>
 #include <QString>
-
-#include "platform/Error.h"
-
 #include <optional>
 
 namespace qel {

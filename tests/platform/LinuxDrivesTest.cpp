@@ -73,9 +73,9 @@ class MachineTable : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_tmp.isValid());
-        for (const char* dir :
-             {"home/sub", "stick", "card", "data", "share", "ram", "sp ace", "sys/devices/sdb/sdb1",
-              "sys/devices/mmc0", "sys/devices/sda/sda2", "sys/dev/block", "config", "media/u/PHOTOS"})
+        for (const char* dir : {"home/sub", "stick", "card", "data", "share", "ram", "sp ace",
+                                "sys/devices/sdb/sdb1", "sys/devices/mmc0", "sys/devices/sda/sda2",
+                                "sys/dev/block", "config", "media/u/PHOTOS"})
             QDir().mkpath(path(dir));
         write("sys/devices/sdb/removable", "1\n");
         write("sys/devices/sdb/sdb1/partition", "1\n");
@@ -182,13 +182,13 @@ TEST_F(MachineTable, MediaKeepTheirLettersAndArrivalsTakeTheFirstFreeOne) {
     const QByteArray photos = mount("0:60", "media/u/PHOTOS", "tmpfs");
     struct Step {
         QByteArray mounts;
-        QStringList texts; // a: and b:
+        QStringList texts;   // a: and b:
         const char* aFolder; // where a: leads; null: not ready
         QString extra;       // the drive after D:, if any
     };
     const Step steps[] = {
         {stick + card, {"a:", "b:"}, "stick", {}},
-        {card, {"a:", "b:"}, nullptr, {}},                // pulled: a: stays, not ready
+        {card, {"a:", "b:"}, nullptr, {}},                            // pulled: a: stays, not ready
         {card + photos, {"a: [PHOTOS]", "b:"}, "media/u/PHOTOS", {}}, // takes the free a:
         {photos + card + stick, {"a: [PHOTOS]", "b:"}, "media/u/PHOTOS", "e:"},
         {{}, {"a:", "b:"}, nullptr, {}}, // all gone: both letters stay

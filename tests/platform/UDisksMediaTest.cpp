@@ -81,7 +81,8 @@ protected:
     test::PrivateBus m_bus;
     QString m_connectionName =
         QStringLiteral("client-%1")
-            .arg(QString::fromUtf8(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+            .arg(
+                QString::fromUtf8(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     std::unique_ptr<FakeUDisks> m_service;
     std::unique_ptr<UDisksMedia> m_media;
     QTemporaryDir m_tmp;
@@ -97,8 +98,7 @@ TEST_F(UDisksTest, ListsRemovableFileSystemsAndFollowsTheServiceWithoutBlocking)
     EXPECT_TRUE(udisks.media().isEmpty()) << "nothing is asked before it is needed";
 
     udisks.load(); // a drive is chosen before the service was asked
-    EXPECT_EQ(udisks.media(),
-              (QList<RemovableMedium>{{Sdb1, 8, 17, QStringLiteral("STICK")}}));
+    EXPECT_EQ(udisks.media(), (QList<RemovableMedium>{{Sdb1, 8, 17, QStringLiteral("STICK")}}));
     EXPECT_EQ(texts(*table), (QStringList{QStringLiteral("a: [STICK]"), QStringLiteral("C:"),
                                           QStringLiteral("Z:")}));
     EXPECT_FALSE(table->isReady(u'A'));

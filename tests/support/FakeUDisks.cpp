@@ -30,13 +30,13 @@ Objects objectsOf(const FakeUDisks::Device& d) {
     Objects objects;
     objects[QDBusObjectPath(blockPath(d.name))] = Interfaces{
         {QStringLiteral("org.freedesktop.UDisks2.Block"),
-         QVariantMap{{QStringLiteral("Device"), QByteArray("/dev/" + d.name.toUtf8() + '\0')},
-                     {QStringLiteral("DeviceNumber"), qulonglong(makedev(d.major, d.minor))},
-                     {QStringLiteral("IdLabel"), d.label},
-                     {QStringLiteral("IdUsage"), QStringLiteral("filesystem")},
-                     {QStringLiteral("HintIgnore"), false},
-                     {QStringLiteral("Drive"),
-                      QVariant::fromValue(QDBusObjectPath(drivePath(d.name)))}}},
+         QVariantMap{
+             {QStringLiteral("Device"), QByteArray("/dev/" + d.name.toUtf8() + '\0')},
+             {QStringLiteral("DeviceNumber"), qulonglong(makedev(d.major, d.minor))},
+             {QStringLiteral("IdLabel"), d.label},
+             {QStringLiteral("IdUsage"), QStringLiteral("filesystem")},
+             {QStringLiteral("HintIgnore"), false},
+             {QStringLiteral("Drive"), QVariant::fromValue(QDBusObjectPath(drivePath(d.name)))}}},
         {FileSystem, QVariantMap{{QStringLiteral("Size"), qulonglong(1 << 20)}}}};
     objects[QDBusObjectPath(drivePath(d.name))] =
         Interfaces{{QStringLiteral("org.freedesktop.UDisks2.Drive"),
@@ -101,8 +101,9 @@ bool FakeUDisks::handleMessage(const QDBusMessage& message, const QDBusConnectio
         return false;
 
     std::unique_lock lock(m_mutex);
-    const auto device = std::find_if(m_devices.begin(), m_devices.end(),
-                                     [&](const Device& d) { return blockPath(d.name) == message.path(); });
+    const auto device = std::find_if(m_devices.begin(), m_devices.end(), [&](const Device& d) {
+        return blockPath(d.name) == message.path();
+    });
     if (device == m_devices.end())
         return false;
     m_mountCalls.append({device->name, message.isInteractiveAuthorizationAllowed(),

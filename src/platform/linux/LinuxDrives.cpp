@@ -168,7 +168,8 @@ SortedMounts sortMounts(const DriveTableSources& sources, const QList<RemovableM
             sorted.removable.append({key, mount.mountPoint, label, {}});
             continue;
         }
-        if (isPseudoFileSystem(mount.fsType) || (mount.major == 0 && !isNetworkFileSystem(mount.fsType)))
+        if (isPseudoFileSystem(mount.fsType) ||
+            (mount.major == 0 && !isNetworkFileSystem(mount.fsType)))
             continue;
         if (isSystemPlace(mount.mountPoint) || mount.mountPoint == home)
             continue;
@@ -269,8 +270,8 @@ LinuxDrives::LinuxDrives(DriveTableSources sources)
 QList<LinuxDrives::HostDrive> LinuxDrives::table() const {
     if (auto own = dosDevicesTable(call(m_sources.configHome), "/qel-trekkel/dosdevices"))
         return *own;
-    const SortedMounts mounts = sortMounts(
-        m_sources, m_sources.media ? m_sources.media->media() : QList<RemovableMedium>());
+    const SortedMounts mounts = sortMounts(m_sources, m_sources.media ? m_sources.media->media()
+                                                                      : QList<RemovableMedium>());
     if (auto wine = dosDevicesTable(call(m_sources.winePrefix), "/dosdevices"))
         return withMedia(*wine, mounts.removable);
     return machineTable(mounts.removable, mounts.fixed);
@@ -321,7 +322,8 @@ QList<LinuxDrives::HostDrive> LinuxDrives::machineTable(const QList<Removable>& 
             placed[i] = true;
         // a: is there even without a medium, as a floppy drive would be.
         if (l == 0 || placement.listed[l])
-            drives.append(makeRemovable(QChar(char16_t(u'A' + l)), i >= 0 ? &removable[i] : nullptr));
+            drives.append(
+                makeRemovable(QChar(char16_t(u'A' + l)), i >= 0 ? &removable[i] : nullptr));
     }
     drives.append(makeDrive(u'C', false, m_sources.home()));
 

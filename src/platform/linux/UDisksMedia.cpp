@@ -104,8 +104,8 @@ void UDisksMedia::start() {
     m_listening = true;
     // Any sender: naming the service would make Qt look up its owner, a call
     // that waits.
-    for (const QString& signal : {QStringLiteral("InterfacesAdded"),
-                                  QStringLiteral("InterfacesRemoved")})
+    for (const QString& signal :
+         {QStringLiteral("InterfacesAdded"), QStringLiteral("InterfacesRemoved")})
         connection->connect(QString(), ManagerPath, ObjectManager, signal, this,
                             SLOT(objectsChanged(QDBusMessage)));
     askForMedia();
@@ -132,8 +132,8 @@ void UDisksMedia::mount(const QString& id) {
     QDBusConnection* connection = onUiThread() ? bus() : nullptr;
     if (!connection)
         throw Error(err::DeviceUnavailable);
-    QDBusMessage call = QDBusMessage::createMethodCall(Service, id, FileSystemInterface,
-                                                       QStringLiteral("Mount"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(Service, id, FileSystemInterface, QStringLiteral("Mount"));
     // As file managers do: the user may be asked to authorise the mount.
     call << QVariantMap{{QStringLiteral("auth.no_user_interaction"), false}};
     call.setInteractiveAuthorizationAllowed(true);
@@ -156,7 +156,8 @@ void UDisksMedia::askForMedia() {
         return;
     const QDBusMessage call = QDBusMessage::createMethodCall(Service, ManagerPath, ObjectManager,
                                                              QStringLiteral("GetManagedObjects"));
-    auto* watcher = new QDBusPendingCallWatcher(connection->asyncCall(call, m_timeOuts.listMs), this);
+    auto* watcher =
+        new QDBusPendingCallWatcher(connection->asyncCall(call, m_timeOuts.listMs), this);
     m_pending = watcher;
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
         watcher->deleteLater();

@@ -103,8 +103,9 @@ int main(int argc, char* argv[]) {
         });
         try {
             module1->Main();
-            // Only once the window is up, so start-up never waits for the bus.
-            QTimer::singleShot(0, &media, &qel::UDisksMedia::start);
+            // A moment after the window is up: connecting to the bus takes a
+            // few milliseconds that neither start-up nor the first paint waits for.
+            QTimer::singleShot(300, &media, &qel::UDisksMedia::start);
             result = QApplication::exec();
         } catch (const qel::Error& e) {
             // Start-up handles no error itself: the user is told, and the program ends.

@@ -31,13 +31,11 @@ Objects objectsOf(const FakeUDisks::Device& d) {
     objects[QDBusObjectPath(blockPath(d.name))] = Interfaces{
         {QStringLiteral("org.freedesktop.UDisks2.Block"),
          QVariantMap{
-             {QStringLiteral("Device"), QByteArray("/dev/" + d.name.toUtf8() + '\0')},
              {QStringLiteral("DeviceNumber"), qulonglong(makedev(d.major, d.minor))},
              {QStringLiteral("IdLabel"), d.label},
-             {QStringLiteral("IdUsage"), QStringLiteral("filesystem")},
              {QStringLiteral("HintIgnore"), false},
              {QStringLiteral("Drive"), QVariant::fromValue(QDBusObjectPath(drivePath(d.name)))}}},
-        {FileSystem, QVariantMap{{QStringLiteral("Size"), qulonglong(1 << 20)}}}};
+        {FileSystem, QVariantMap{}}};
     objects[QDBusObjectPath(drivePath(d.name))] =
         Interfaces{{QStringLiteral("org.freedesktop.UDisks2.Drive"),
                     QVariantMap{{QStringLiteral("Removable"), d.removable},

@@ -19,7 +19,7 @@ struct DriveTableSources {
     std::function<QByteArray()> home;       // the user's home folder
     std::function<QByteArray()> configHome; // $XDG_CONFIG_HOME, default ~/.config
     std::function<QByteArray()> currentDir; // the process's current directory
-    std::function<QByteArray()> winePrefix; // $WINEPREFIX, default ~/.wine
+    std::function<QByteArray()> winePrefix = {}; // $WINEPREFIX, default ~/.wine
     // Everything mounted below these is a removable medium, named by its folder.
     QList<QByteArray> mediaFolders{"/media/", "/run/media/"};
     // Media that are plugged in but perhaps not mounted; none when null.

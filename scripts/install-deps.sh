@@ -9,7 +9,7 @@ packages=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth imagemagick mtools util-linux fonts-dejavu-core fonts-liberation
-  dosfstools fusefat libxxhash-dev
+  dosfstools fusefat libxxhash-dev dbus
 )
 
 missing=()

@@ -1,6 +1,7 @@
 // QEL Trekkel: backs up the data files of the QEL investment program.
 
 #include "app/DisplayCheck.h"
+#include "app/FrmMain.h"
 #include "app/Module1.h"
 #include "help/ContextHelp.h"
 #include "help/HelpWindow.h"
@@ -13,13 +14,17 @@
 #include "platform/linux/LinuxFileSystemObject.h"
 #include "platform/linux/LinuxLauncher.h"
 #include "platform/linux/LinuxRegistry.h"
+#include "platform/linux/MountWatcher.h"
 #include "platform/linux/QtDialogs.h"
+#include "platform/linux/UDisksMedia.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDir>
 #include <QFile>
 #include <QIcon>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
@@ -70,7 +75,13 @@ int main(int argc, char* argv[]) {
 
     int result = 0;
     {
-        qel::LinuxDrives drives;
+        qel::UDisksMedia media([] { return QDBusConnection::systemBus(); });
+        qel::DriveTableSources sources = qel::DriveTableSources::system();
+        sources.media = &media;
+        qel::LinuxDrives drives(sources);
+        qel::MountWatcher mountWatcher;
+        QObject::connect(&media, &qel::UDisksMedia::changed, &mountWatcher,
+                         &qel::MountWatcher::noteChange);
         qel::LinuxDirectoryLister lister(drives);
         qel::AppObject app(programDirectory(drives), QEL_VERSION_MAJOR, QEL_VERSION_MINOR,
                            QEL_VERSION_PATCH);
@@ -86,8 +97,15 @@ int main(int argc, char* argv[]) {
         qel::installContextHelp(qapp, help, app);
 
         auto module1 = std::make_unique<qel::Module1>(services);
+        QObject::connect(&mountWatcher, &qel::MountWatcher::changed, &mountWatcher, [&module1] {
+            if (qel::FrmMain* form = module1 ? module1->MainForm() : nullptr)
+                form->refreshDrives();
+        });
         try {
             module1->Main();
+            // A moment after the window is up: connecting to the bus takes a
+            // few milliseconds that neither start-up nor the first paint waits for.
+            QTimer::singleShot(300, &media, &qel::UDisksMedia::start);
             result = QApplication::exec();
         } catch (const qel::Error& e) {
             // Start-up handles no error itself: the user is told, and the program ends.

@@ -226,6 +226,11 @@ void FrmMain::Form_Load() {
     probeDestination(*m_Drive2, m_services.dialogs);
 }
 
+void FrmMain::refreshDrives() {
+    m_Drive1->refresh();
+    m_Drive2->refresh();
+}
+
 void FrmMain::Drive1_Change() {
     Busy busy(*this);
     m_browser->Drive1_Change();

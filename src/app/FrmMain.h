@@ -36,6 +36,8 @@ public:
 
     // Probes the destination drive; run once, before the window is shown.
     void Form_Load();
+    // Re-reads both drive lists, keeping their selections; raises no Change.
+    void refreshDrives();
 
     void Drive1_Change();
     void Dir1_Change();

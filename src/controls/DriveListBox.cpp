@@ -17,7 +17,7 @@ constexpr int InvalidIndex = 381;
 
 } // namespace
 
-DriveListBox::DriveListBox(const Drives& drives, QWidget* parent)
+DriveListBox::DriveListBox(Drives& drives, QWidget* parent)
     : QComboBox(parent)
     , m_drives(drives) {
     setEditable(false);
@@ -34,13 +34,14 @@ QString DriveListBox::Drive() const {
 
 void DriveListBox::setDrive(const QString& text) {
     const auto letter = dosDriveLetter(text.left(1) + u':');
-    int index = letter ? indexOfLetter(*letter) : -1;
-    if (letter && index < 0) {
-        // A medium may have been put in since the list was last read.
-        refresh();
-        index = indexOfLetter(*letter);
-    }
-    if (index < 0 || !m_drives.isReady(*letter))
+    if (!letter)
+        throw Error(err::DeviceUnavailable);
+    m_drives.makeReady(*letter);
+    // A medium may have been put in (or mounted just now, with its label)
+    // since the list was last read.
+    refresh();
+    const int index = indexOfLetter(*letter);
+    if (index < 0)
         throw Error(err::DeviceUnavailable);
     setCurrentIndex(index); // raises Change when the selection moves
 }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "platform/Error.h"
+
 #include <QByteArray>
 #include <QChar>
 #include <QList>
 #include <QString>
-
 #include <optional>
 
 namespace qel {
@@ -33,8 +34,17 @@ public:
     // Whether the drive with this letter (either case) exists and has a medium.
     virtual bool isReady(QChar letter) const = 0;
 
+    // Makes the drive ready when it can be (mounts a medium that is plugged in
+    // but not mounted). Throws Error 68 when the drive stays not ready or is
+    // unknown; its description may say why.
+    virtual void makeReady(QChar letter) {
+        if (!isReady(letter))
+            throw Error(err::DeviceUnavailable);
+    }
+
     // The drive's remembered current directory as a DOS path ("C:\DATA", "C:\").
-    // Throws Error 68 when the drive is not ready or unknown.
+    // Throws Error 68 when the drive is not ready or unknown; a medium that is
+    // plugged in but not mounted is mounted first, as by makeReady.
     virtual QString currentDirectory(QChar letter) const = 0;
 
     // Remembers dosPath (absolute, with its drive letter) as its drive's current
@@ -47,7 +57,8 @@ public:
     virtual QString startDirectory() const = 0;
 
     // Maps an absolute DOS path ("C:\DATA\X.HST", separators doubled or not)
-    // to a host path. Throws Error 68 when its drive is not ready or unknown,
+    // to a host path, mounting its medium first as currentDirectory does.
+    // Throws Error 68 when its drive is not ready or unknown,
     // 76 when the text is not an absolute DOS path.
     virtual QByteArray toHostPath(const QString& dosPath) const = 0;
 

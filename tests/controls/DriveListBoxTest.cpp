@@ -3,13 +3,21 @@
 #include "TempDriveTable.h"
 #include "platform/Error.h"
 #include "platform/linux/LinuxDrives.h"
+#include "platform/linux/MountWatcher.h"
 
+#include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include "ErrorNumber.h"
 
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 namespace qel {
 namespace {
@@ -98,6 +106,65 @@ TEST_F(DriveListBoxTest, RefreshFollowsTheTableButKeepsTheSelection) {
     m_box.setDrive(QStringLiteral("E:"));
     EXPECT_EQ(m_box.Drive(), QStringLiteral("E:"));
     EXPECT_EQ(m_change.count(), 1);
+}
+
+TEST(DriveListsFollowTheMounts, BurstsOfChangesComeAsOneRefresh) {
+    MountWatcher watcher("/nonexistent/mountinfo", 50); // only the changes told
+    QSignalSpy changed(&watcher, &MountWatcher::changed);
+    for (int i = 0; i < 100; ++i)
+        watcher.noteChange();
+    ASSERT_TRUE(changed.wait(2000));
+    QTest::qWait(200);
+    EXPECT_EQ(changed.count(), 1);
+}
+
+// A real tmpfs mounted below a media folder of the test's own while both
+// lists are up, as a stick an automounter puts under /media.
+TEST(DriveListsFollowTheMounts, StickMountedWhileRunningAppearsInBothLists) {
+    QTemporaryDir tmp;
+    const QString stick = tmp.path() + QStringLiteral("/media/STICK");
+    const QByteArray home = QFile::encodeName(tmp.path() + QStringLiteral("/home"));
+    ASSERT_TRUE(QDir().mkpath(stick) && QDir().mkpath(QFile::decodeName(home)));
+    DriveTableSources sources = DriveTableSources::system();
+    sources.home = [home] { return home; };
+    sources.configHome = sources.home; // no dosdevices folder there
+    sources.winePrefix = sources.home; // nor a prefix
+    sources.currentDir = sources.home;
+    sources.mediaFolders = {QFile::encodeName(tmp.path() + QStringLiteral("/media/"))};
+    LinuxDrives drives(sources);
+    DriveListBox drive1(drives);
+    DriveListBox drive2(drives);
+    drive2.setDrive(QStringLiteral("C:"));
+    QSignalSpy change1(&drive1, &DriveListBox::Change);
+    QSignalSpy change2(&drive2, &DriveListBox::Change);
+    MountWatcher watcher;
+    QObject::connect(&watcher, &MountWatcher::changed, [&] {
+        drive1.refresh();
+        drive2.refresh();
+    });
+    ASSERT_EQ(drive1.List(0), QStringLiteral("a:"));
+
+    if (::mount("qel-test", QFile::encodeName(stick).constData(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here (needs root): " << std::strerror(errno);
+    bool mounted = true;
+    const auto unmount = qScopeGuard([&] {
+        if (mounted)
+            ::umount2(QFile::encodeName(stick).constData(), MNT_DETACH);
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return drive1.List(0) == QStringLiteral("a: [STICK]"); }));
+    EXPECT_EQ(drive2.List(0), QStringLiteral("a: [STICK]"));
+    EXPECT_EQ(drive2.Drive(), QStringLiteral("C:")) << "the selection stays";
+    EXPECT_EQ(change1.count() + change2.count(), 0) << "a refresh raises no Change";
+    drive1.setDrive(QStringLiteral("a:"));
+    EXPECT_EQ(change1.count(), 1);
+
+    ASSERT_EQ(::umount2(QFile::encodeName(stick).constData(), 0), 0);
+    mounted = false;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return drive1.List(0) == QStringLiteral("a:"); }));
+    EXPECT_EQ(drive1.Drive(), QStringLiteral("a:")) << "the letter stays, not ready";
+    EXPECT_EQ(errorNumberOf([&] { drive2.setDrive(QStringLiteral("a:")); }),
+              err::DeviceUnavailable);
+    EXPECT_EQ(change1.count(), 1);
 }
 
 } // namespace

@@ -73,9 +73,9 @@ class MachineTable : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_tmp.isValid());
-        for (const char* dir :
-             {"home/sub", "stick", "card", "data", "share", "ram", "sp ace", "sys/devices/sdb/sdb1",
-              "sys/devices/mmc0", "sys/devices/sda/sda2", "sys/dev/block", "config"})
+        for (const char* dir : {"home/sub", "stick", "card", "data", "share", "ram", "sp ace",
+                                "sys/devices/sdb/sdb1", "sys/devices/mmc0", "sys/devices/sda/sda2",
+                                "sys/dev/block", "config", "media/u/PHOTOS"})
             QDir().mkpath(path(dir));
         write("sys/devices/sdb/removable", "1\n");
         write("sys/devices/sdb/sdb1/partition", "1\n");
@@ -103,6 +103,8 @@ protected:
         sources.home = [this] { return bytes(path("home")); };
         sources.configHome = [this] { return bytes(path("config")); };
         sources.currentDir = [this] { return m_cwd; };
+        sources.winePrefix = [this] { return m_prefix; };
+        sources.mediaFolders = {bytes(path("media/"))};
         return LinuxDrives(sources);
     }
 
@@ -123,7 +125,15 @@ protected:
     QTemporaryDir m_tmp;
     QByteArray m_mounts;
     QByteArray m_cwd;
+    QByteArray m_prefix;
 };
+
+QStringList textsOf(const Drives& drives) {
+    QStringList texts;
+    for (const DriveEntry& e : drives.entries())
+        texts << e.text;
+    return texts;
+}
 
 TEST_F(MachineTable, LettersFollowTheMountsAndRemovableFlags) {
     const QList<DriveEntry> entries = drives().entries();
@@ -162,6 +172,79 @@ TEST_F(MachineTable, FloppyLetterStaysListedWithoutMediumAndMediaComeAndGo) {
     m_mounts = withMedia; // the same object reads the table afresh
     EXPECT_TRUE(table.isReady(u'a'));
     EXPECT_EQ(table.currentDirectory(u'A'), QStringLiteral("A:\\"));
+}
+
+TEST_F(MachineTable, MediaKeepTheirLettersAndArrivalsTakeTheFirstFreeOne) {
+    const QByteArray base = "1 0 254:0 / / rw - ext4 /dev/vda rw\n" + mount("8:2", "data", "ext4");
+    const QByteArray stick = mount("8:17", "stick", "vfat");
+    const QByteArray card = mount("179:0", "card", "vfat");
+    // Anything below a media folder is a medium, whatever its file system.
+    const QByteArray photos = mount("0:60", "media/u/PHOTOS", "tmpfs");
+    struct Step {
+        QByteArray mounts;
+        QStringList texts;   // a: and b:
+        const char* aFolder; // where a: leads; null: not ready
+        QString extra;       // the drive after D:, if any
+    };
+    const Step steps[] = {
+        {stick + card, {"a:", "b:"}, "stick", {}},
+        {card, {"a:", "b:"}, nullptr, {}},                            // pulled: a: stays, not ready
+        {card + photos, {"a: [PHOTOS]", "b:"}, "media/u/PHOTOS", {}}, // takes the free a:
+        {photos + card + stick, {"a: [PHOTOS]", "b:"}, "media/u/PHOTOS", "e:"},
+        {{}, {"a:", "b:"}, nullptr, {}}, // all gone: both letters stay
+    };
+    LinuxDrives table = drives();
+    for (const Step& step : steps) {
+        m_mounts = base + step.mounts;
+        const QStringList texts = textsOf(table);
+        SCOPED_TRACE(texts.join(u' ').toStdString());
+        EXPECT_EQ(texts.mid(0, 2), step.texts);
+        EXPECT_EQ(texts.value(4), step.extra.isEmpty() ? QStringLiteral("Z:") : step.extra);
+        if (step.aFolder)
+            EXPECT_EQ(table.toHostPath(QStringLiteral("a:\\")), bytes(path(step.aFolder)));
+        else
+            EXPECT_EQ(errorNumberOf([&] { table.makeReady(u'a'); }), err::DeviceUnavailable);
+    }
+    EXPECT_FALSE(table.isReady(u'B')) << "the card has gone";
+}
+
+TEST_F(MachineTable, WinePrefixGivesTheLettersAndMediaFillTheFreeOnes) {
+    QDir().mkpath(path("prefix/drive_c/QEL/DATA"));
+    QDir().mkpath(path("prefix/dosdevices"));
+    write("prefix/file", "");
+    link("../drive_c", "prefix/dosdevices/c:");
+    link("/", "prefix/dosdevices/Z:"); // upper case, as some prefixes have it
+    link("/nonexistent/cdrom", "prefix/dosdevices/d:");
+    link("../file", "prefix/dosdevices/e:");
+    link("/dev/null", "prefix/dosdevices/c::"); // a device link: no drive
+    link("/dev/null", "prefix/dosdevices/com1");
+    m_prefix = bytes(path("prefix"));
+    {
+        LinuxDrives table = drives();
+        EXPECT_EQ(textsOf(table), (QStringList{"a:", "b:", "C:", "D:", "E:", "Z:"}));
+        EXPECT_EQ(table.toHostPath(QStringLiteral("C:\\QEL\\DATA")),
+                  bytes(path("prefix/drive_c/QEL/DATA")));
+        EXPECT_EQ(table.toHostPath(QStringLiteral("a:\\")), bytes(path("stick")));
+        EXPECT_FALSE(table.isReady(u'D')) << "dangling link";
+        EXPECT_FALSE(table.isReady(u'E')) << "link to a file";
+        EXPECT_TRUE(table.isReady(u'Z'));
+    }
+    // A prefix with its own a: leaves only b: to the media.
+    link("../drive_c", "prefix/dosdevices/a:");
+    EXPECT_EQ(drives().toHostPath(QStringLiteral("b:\\")), bytes(path("stick")));
+
+    // The program's own dosdevices folder wins over the prefix.
+    QDir().mkpath(path("config/qel-trekkel/dosdevices"));
+    link(path("data"), "config/qel-trekkel/dosdevices/c:");
+    EXPECT_EQ(textsOf(drives()), QStringList{"C:"});
+    QDir(path("config/qel-trekkel")).removeRecursively();
+
+    // A prefix that is a broken link, or has no dosdevices, is no prefix.
+    link(path("gone"), "broken");
+    for (const char* prefix : {"broken", "home"}) {
+        m_prefix = bytes(path(prefix));
+        EXPECT_EQ(drives().toHostPath(QStringLiteral("C:\\")), bytes(path("home"))) << prefix;
+    }
 }
 
 TEST_F(MachineTable, StartDirectoryMapsTheWorkingFolderOrFallsBackToTheRootDrive) {

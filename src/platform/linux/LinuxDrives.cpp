@@ -4,7 +4,9 @@
 #include "platform/DosPath.h"
 #include "platform/Error.h"
 #include "platform/linux/MountTable.h"
+#include "platform/linux/RemovableMedia.h"
 
+#include <QSet>
 #include <QtGlobal>
 #include <algorithm>
 #include <climits>
@@ -61,8 +63,10 @@ bool isUnder(const QByteArray& path, const QByteArray& folder) {
     return path == folder || path.startsWith(folder + '/');
 }
 
-bool isMediaMount(const QByteArray& mountPoint) {
-    return mountPoint.startsWith("/media/") || mountPoint.startsWith("/run/media/");
+bool isMediaMount(const QByteArray& mountPoint, const QList<QByteArray>& mediaFolders) {
+    return std::any_of(mediaFolders.begin(), mediaFolders.end(), [&](const QByteArray& folder) {
+        return mountPoint.startsWith(folder) && mountPoint.size() > folder.size();
+    });
 }
 
 // System places whose mounts hold nothing a user backs up from or to.
@@ -90,12 +94,14 @@ LinuxDrives::HostDrive makeDrive(QChar letter, bool removable, const QByteArray&
     return drive;
 }
 
-// The dosdevices folder's links, by letter; nullopt when there is no such
-// folder (or it cannot be read, so the machine's own table serves instead).
-std::optional<QList<LinuxDrives::HostDrive>> dosDevicesTable(const QByteArray& configHome) {
-    if (configHome.isEmpty())
+// A dosdevices folder's links, by letter ("c:" or "C:"; Wine's "c::" device
+// links and other names are not drives); nullopt when there is no such folder
+// (or it cannot be read, so the next table serves instead).
+std::optional<QList<LinuxDrives::HostDrive>> dosDevicesTable(const QByteArray& base,
+                                                             const char* subFolder) {
+    if (base.isEmpty())
         return std::nullopt;
-    const QByteArray folder = configHome + "/qel-trekkel/dosdevices";
+    const QByteArray folder = base + subFolder;
     DIR* dir = ::opendir(folder.constData());
     if (!dir)
         return std::nullopt;
@@ -122,53 +128,67 @@ std::optional<QList<LinuxDrives::HostDrive>> dosDevicesTable(const QByteArray& c
     return drives;
 }
 
-QList<LinuxDrives::HostDrive> machineTable(const DriveTableSources& sources) {
+QByteArray mediumKey(unsigned major, unsigned minor) {
+    return "dev " + QByteArray::number(major) + ':' + QByteArray::number(minor);
+}
+
+QString folderName(const QByteArray& mountPoint) {
+    return hostText(mountPoint.mid(mountPoint.lastIndexOf('/') + 1));
+}
+
+struct SortedMounts {
+    QList<LinuxDrives::Removable> removable;
+    QList<QByteArray> fixed; // mount points
+};
+
+// The mounts split into removable media and other real file systems, with the
+// media the disk service knows of but nobody mounted after the mounted ones.
+SortedMounts sortMounts(const DriveTableSources& sources, const QList<RemovableMedium>& known) {
     const QByteArray home = canonical(sources.home());
-    QList<MountEntry> removable;
-    QList<MountEntry> fixed;
+    SortedMounts sorted;
+    QSet<QByteArray> mountedKeys;
     for (const MountEntry& mount : parseMountInfo(sources.mountInfo())) {
-        if (isPseudoFileSystem(mount.fsType) || mount.mountPoint == "/" ||
-            !isDirectory(mount.mountPoint))
+        if (mount.mountPoint == "/" || !isDirectory(mount.mountPoint))
             continue;
-        if (isMediaMount(mount.mountPoint) ||
-            isRemovableDevice(sources.sysRoot, mount.major, mount.minor)) {
-            removable.append(mount);
+        const QByteArray key =
+            mount.major ? mediumKey(mount.major, mount.minor) : "at " + mount.mountPoint;
+        const auto knownMedium = std::find_if(known.begin(), known.end(), [&](const auto& m) {
+            return mount.major && m.major == mount.major && m.minor == mount.minor;
+        });
+        const bool inMediaFolder = isMediaMount(mount.mountPoint, sources.mediaFolders);
+        if (knownMedium != known.end() || inMediaFolder ||
+            (!isPseudoFileSystem(mount.fsType) &&
+             isRemovableDevice(sources.sysRoot, mount.major, mount.minor))) {
+            if (mountedKeys.contains(key))
+                continue; // one medium mounted twice is one drive
+            mountedKeys.insert(key);
+            QString label = knownMedium != known.end() ? knownMedium->label : QString();
+            if (label.isEmpty() && inMediaFolder)
+                label = folderName(mount.mountPoint);
+            sorted.removable.append({key, mount.mountPoint, label, {}});
             continue;
         }
-        if (mount.major == 0 && !isNetworkFileSystem(mount.fsType))
+        if (isPseudoFileSystem(mount.fsType) ||
+            (mount.major == 0 && !isNetworkFileSystem(mount.fsType)))
             continue;
         if (isSystemPlace(mount.mountPoint) || mount.mountPoint == home)
             continue;
-        fixed.append(mount);
+        sorted.fixed.append(mount.mountPoint);
     }
-
-    const auto mediaLabel = [](const MountEntry& mount) {
-        if (!isMediaMount(mount.mountPoint))
-            return QString();
-        return hostText(mount.mountPoint.mid(mount.mountPoint.lastIndexOf('/') + 1));
-    };
-
-    QList<LinuxDrives::HostDrive> drives;
-    // a: is there even without a medium, as a floppy drive would be.
-    drives.append(removable.isEmpty()
-                      ? makeDrive(u'A', true, {})
-                      : makeDrive(u'A', true, removable[0].mountPoint, mediaLabel(removable[0])));
-    if (removable.size() > 1)
-        drives.append(makeDrive(u'B', true, removable[1].mountPoint, mediaLabel(removable[1])));
-    drives.append(makeDrive(u'C', false, home));
-
-    char16_t next = u'D';
-    for (const MountEntry& mount : fixed) {
-        if (next >= LastLetter)
-            break;
-        drives.append(
-            makeDrive(QChar(next++), false, mount.mountPoint, hostText(mount.mountPoint)));
+    for (const RemovableMedium& medium : known) {
+        const QByteArray key = mediumKey(medium.major, medium.minor);
+        if (!mountedKeys.contains(key))
+            sorted.removable.append({key, {}, medium.label, medium.id});
     }
-    for (qsizetype i = 2; i < removable.size() && next < LastLetter; ++i)
-        drives.append(
-            makeDrive(QChar(next++), true, removable[i].mountPoint, mediaLabel(removable[i])));
-    drives.append(makeDrive(LastLetter, false, "/"));
-    return drives;
+    return sorted;
+}
+
+LinuxDrives::HostDrive makeRemovable(QChar letter, const LinuxDrives::Removable* medium) {
+    if (!medium)
+        return makeDrive(letter, true, {});
+    LinuxDrives::HostDrive drive = makeDrive(letter, true, medium->root, medium->label);
+    drive.medium = medium->medium;
+    return drive;
 }
 
 const LinuxDrives::HostDrive* findDrive(const QList<LinuxDrives::HostDrive>& drives, QChar letter) {
@@ -198,6 +218,10 @@ QByteArray environmentPath(const char* name) {
     return value.startsWith('/') ? value : QByteArray();
 }
 
+QByteArray call(const std::function<QByteArray()>& source) {
+    return source ? source() : QByteArray();
+}
+
 } // namespace
 
 DriveTableSources DriveTableSources::system() {
@@ -219,6 +243,13 @@ DriveTableSources DriveTableSources::system() {
         const QByteArray userHome = home();
         return userHome.isEmpty() ? QByteArray() : userHome + "/.config";
     };
+    sources.winePrefix = [home = sources.home] {
+        const QByteArray prefix = environmentPath("WINEPREFIX");
+        if (!prefix.isEmpty())
+            return prefix;
+        const QByteArray userHome = home();
+        return userHome.isEmpty() ? QByteArray() : userHome + "/.wine";
+    };
     sources.currentDir = [] {
         char* cwd = ::getcwd(nullptr, 0);
         if (!cwd)
@@ -237,9 +268,94 @@ LinuxDrives::LinuxDrives(DriveTableSources sources)
     : m_sources(std::move(sources)) {}
 
 QList<LinuxDrives::HostDrive> LinuxDrives::table() const {
-    if (auto drives = dosDevicesTable(m_sources.configHome()))
-        return *drives;
-    return machineTable(m_sources);
+    if (auto own = dosDevicesTable(call(m_sources.configHome), "/qel-trekkel/dosdevices"))
+        return *own;
+    const SortedMounts mounts = sortMounts(m_sources, m_sources.media ? m_sources.media->media()
+                                                                      : QList<RemovableMedium>());
+    if (auto wine = dosDevicesTable(call(m_sources.winePrefix), "/dosdevices"))
+        return withMedia(*wine, mounts.removable);
+    return machineTable(mounts.removable, mounts.fixed);
+}
+
+LinuxDrives::Placement LinuxDrives::placeMedia(const QList<Removable>& removable,
+                                               const QString& letters) const {
+    std::lock_guard lock(m_mutex);
+    Placement placement{QList<qsizetype>(letters.size(), -1), QList<bool>(letters.size(), false)};
+    QList<bool> placed(removable.size(), false);
+    const auto indexOfKey = [&](const QByteArray& key) {
+        for (qsizetype i = 0; i < removable.size(); ++i)
+            if (removable[i].key == key)
+                return i;
+        return qsizetype(-1);
+    };
+    // A medium that is still there (or is back) keeps its letter...
+    for (qsizetype l = 0; l < letters.size(); ++l) {
+        const qsizetype i = indexOfKey(m_mediaLetters.value(letters[l]));
+        if (i >= 0 && !placed[i]) {
+            placement.medium[l] = i;
+            placed[i] = true;
+        }
+    }
+    // ...and one that arrives takes the first letter whose medium has gone.
+    for (qsizetype i = 0; i < removable.size(); ++i) {
+        for (qsizetype l = 0; l < letters.size() && !placed[i]; ++l) {
+            if (placement.medium[l] < 0) {
+                placement.medium[l] = i;
+                placed[i] = true;
+                m_mediaLetters.insert(letters[l], removable[i].key);
+            }
+        }
+    }
+    for (qsizetype l = 0; l < letters.size(); ++l)
+        placement.listed[l] = placement.medium[l] >= 0 || m_mediaLetters.contains(letters[l]);
+    return placement;
+}
+
+QList<LinuxDrives::HostDrive> LinuxDrives::machineTable(const QList<Removable>& removable,
+                                                        const QList<QByteArray>& fixed) const {
+    const Placement placement = placeMedia(removable, QStringLiteral("AB"));
+    QList<HostDrive> drives;
+    QList<bool> placed(removable.size(), false);
+    for (qsizetype l = 0; l < 2; ++l) {
+        const qsizetype i = placement.medium[l];
+        if (i >= 0)
+            placed[i] = true;
+        // a: is there even without a medium, as a floppy drive would be.
+        if (l == 0 || placement.listed[l])
+            drives.append(
+                makeRemovable(QChar(char16_t(u'A' + l)), i >= 0 ? &removable[i] : nullptr));
+    }
+    drives.append(makeDrive(u'C', false, m_sources.home()));
+
+    char16_t next = u'D';
+    for (const QByteArray& mountPoint : fixed) {
+        if (next >= LastLetter)
+            break;
+        drives.append(makeDrive(QChar(next++), false, mountPoint, hostText(mountPoint)));
+    }
+    for (qsizetype i = 0; i < removable.size() && next < LastLetter; ++i)
+        if (!placed[i])
+            drives.append(makeRemovable(QChar(next++), &removable[i]));
+    drives.append(makeDrive(LastLetter, false, "/"));
+    return drives;
+}
+
+QList<LinuxDrives::HostDrive> LinuxDrives::withMedia(QList<HostDrive> drives,
+                                                     const QList<Removable>& removable) const {
+    QString free;
+    for (QChar letter : {QChar(u'A'), QChar(u'B')})
+        if (!findDrive(drives, letter))
+            free += letter;
+    const Placement placement = placeMedia(removable, free);
+    for (qsizetype l = 0; l < free.size(); ++l) {
+        const qsizetype i = placement.medium[l];
+        if (free[l] == u'A' || placement.listed[l])
+            drives.append(makeRemovable(free[l], i >= 0 ? &removable[i] : nullptr));
+    }
+    std::stable_sort(drives.begin(), drives.end(), [](const HostDrive& a, const HostDrive& b) {
+        return a.entry.letter < b.entry.letter;
+    });
+    return drives;
 }
 
 QList<DriveEntry> LinuxDrives::entries() const {
@@ -255,8 +371,40 @@ bool LinuxDrives::isReady(QChar letter) const {
     return drive && drive->ready;
 }
 
+void LinuxDrives::makeReady(QChar letter) {
+    const auto drives = tableWithReady(letter);
+    const HostDrive* drive = findDrive(drives, letter);
+    if (!drive || !drive->ready)
+        throw Error(err::DeviceUnavailable);
+}
+
+QList<LinuxDrives::HostDrive> LinuxDrives::tableWithReady(QChar letter) const {
+    auto drives = table();
+    const HostDrive* drive = findDrive(drives, letter);
+    RemovableMedia* media = m_sources.media;
+    if (!media || (drive && (drive->ready || !drive->entry.removable)))
+        return drives;
+    // The service may not have said yet which media it has: chosen now, the
+    // drive waits for the answer.
+    media->load();
+    drives = table();
+    drive = findDrive(drives, letter);
+    if (!drive || drive->ready || drive->medium.isEmpty())
+        return drives;
+    try {
+        media->mount(drive->medium);
+    } catch (const Error&) {
+        drives = table();
+        drive = findDrive(drives, letter);
+        if (drive && drive->ready)
+            return drives; // mounted meanwhile by someone else
+        throw;
+    }
+    return table();
+}
+
 QString LinuxDrives::currentDirectory(QChar letter) const {
-    const auto drives = table();
+    const auto drives = tableWithReady(letter);
     const HostDrive* drive = findDrive(drives, letter);
     if (!drive || !drive->ready)
         throw Error(err::DeviceUnavailable);
@@ -304,7 +452,7 @@ QByteArray LinuxDrives::toHostPath(const QString& dosPath) const {
     const auto path = DosPath::parse(dosPath);
     if (!path)
         throw Error(err::PathNotFound);
-    const auto drives = table();
+    const auto drives = tableWithReady(path->drive);
     const HostDrive* drive = findDrive(drives, path->drive);
     if (!drive || !drive->ready)
         throw Error(err::DeviceUnavailable);

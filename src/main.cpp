@@ -1,6 +1,7 @@
 // QEL Trekkel: backs up the data files of the QEL investment program.
 
 #include "app/DisplayCheck.h"
+#include "app/FrmMain.h"
 #include "app/Module1.h"
 #include "help/ContextHelp.h"
 #include "help/HelpWindow.h"
@@ -20,6 +21,7 @@
 #include <QFile>
 #include <QIcon>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
@@ -88,6 +90,16 @@ int main(int argc, char* argv[]) {
         auto module1 = std::make_unique<qel::Module1>(services);
         try {
             module1->Main();
+            // A check that the installed program starts: leave once the main
+            // window is up, saying so.
+            if (qgetenv("QEL_TREKKEL_SMOKE_RUN") == "1")
+                QTimer::singleShot(0, &qapp, [&module1]() {
+                    const qel::FrmMain* window = module1->MainForm();
+                    if (!window || !window->isVisible())
+                        return QApplication::exit(EXIT_FAILURE);
+                    std::printf("QEL_Trekkel: shown: %s\n", qPrintable(window->windowTitle()));
+                    QApplication::quit();
+                });
             result = QApplication::exec();
         } catch (const qel::Error& e) {
             // Start-up handles no error itself: the user is told, and the program ends.

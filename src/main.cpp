@@ -3,6 +3,7 @@
 #include "app/DisplayCheck.h"
 #include "app/FrmMain.h"
 #include "app/Module1.h"
+#include "controls/AccessibleRoles.h"
 #include "help/ContextHelp.h"
 #include "help/HelpWindow.h"
 #include "help/HelpWindowViewer.h"
@@ -69,6 +70,7 @@ int main(int argc, char* argv[]) {
                                             .arg(QEL_VERSION_PATCH));
     QApplication::setDesktopFileName(QStringLiteral("qel-trekkel"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/qel/icons/qel-trekkel.svg")));
+    qel::installAccessibleRoles();
 
     int result = 0;
     {

@@ -25,20 +25,26 @@ fi
 
 root=$(mktemp -d /var/tmp/qel-clean-root.XXXXXX)
 cleanup() {
-  # Whatever happened, nothing stays mounted and the root goes.
-  for mount in proc dev/pts; do
-    mountpoint -q "$root/$mount" && umount -l "$root/$mount"
-  done
-  rm -rf --one-file-system "$root"
+  # Whatever happened (debootstrap mounts /proc and /sys itself and may stop
+  # half-way), nothing stays mounted, deepest first, and the root goes.
+  awk -v root="$root/" 'index($2, root) == 1 {print $2}' /proc/self/mounts | sort -r |
+    while read -r mount; do umount -l "$mount" || true; done
+  rm -rf --one-file-system "$root" "$root.log"
 }
 trap cleanup EXIT
 
-debootstrap --variant=minbase "$VERSION_CODENAME" "$root" "$mirror" >"$root.log" 2>&1 ||
+# The packages this machine already fetched serve as a cache; debootstrap and
+# apt check each one against the source's index before using it.
+cache=/var/cache/apt/archives
+debootstrap --variant=minbase --cache-dir="$cache" "$VERSION_CODENAME" "$root" "$mirror" \
+  >"$root.log" 2>&1 ||
   { tail -n 30 "$root.log" >&2; rm -f "$root.log"; exit 1; }
 rm -f "$root.log"
-printf 'deb %s %s %s\n' "${sources[@]}" >"$root/etc/apt/sources.list"
+printf 'deb %s\n' "${sources[@]}" >"$root/etc/apt/sources.list"
+find "$cache" -maxdepth 1 -name '*.deb' -exec cp -l -t "$root/var/cache/apt/archives/" {} + 2>/dev/null || true
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 mount -t proc proc "$root/proc"
+mount -t devpts devpts "$root/dev/pts"
 in_root() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 "$@"; }
 
 cp "$deb" "$root/tmp/"

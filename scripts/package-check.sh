@@ -24,6 +24,7 @@ build_package() {
 
 validate() {
   desktop-file-validate data/qel-trekkel.desktop
+  echo "desktop-file-validate: data/qel-trekkel.desktop is valid"
   appstreamcli validate --no-net data/qel-trekkel.metainfo.xml
 }
 

@@ -51,7 +51,7 @@ frmSplash::frmSplash(const AppObject& app, ContextIDs& contextIDs)
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(QString());
     // No title bar text, but a screen reader still names the window.
-    setAccessibleName(QStringLiteral("QEL_Trekkel"));
+    setAccessibleName(m_app.Title());
     setFixedSize(twips(7455), twips(4710));
     setProperty("HelpContextID", 4);
     setFont(classicFont(8.25));

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the screenshots need.
 # Only what is missing is installed; run as root (or through sudo).
+# --package-check adds what scripts/package-check.sh needs.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,12 @@ packages=(
   xvfb xauth imagemagick mtools util-linux fonts-dejavu-core fonts-liberation
   dosfstools fusefat libxxhash-dev dbus
 )
+if [[ ${1:-} == --package-check ]]; then
+  packages+=(
+    dpkg-dev file lintian desktop-file-utils appstream debootstrap
+    dbus at-spi2-core python3-pyatspi
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -3,6 +3,7 @@
 #include "app/DisplayCheck.h"
 #include "app/FrmMain.h"
 #include "app/Module1.h"
+#include "controls/AccessibleRoles.h"
 #include "help/ContextHelp.h"
 #include "help/HelpWindow.h"
 #include "help/HelpWindowViewer.h"
@@ -72,6 +73,7 @@ int main(int argc, char* argv[]) {
                                             .arg(QEL_VERSION_PATCH));
     QApplication::setDesktopFileName(QStringLiteral("qel-trekkel"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/qel/icons/qel-trekkel.svg")));
+    qel::installAccessibleRoles();
 
     int result = 0;
     {
@@ -106,6 +108,16 @@ int main(int argc, char* argv[]) {
             // A moment after the window is up: connecting to the bus takes a
             // few milliseconds that neither start-up nor the first paint waits for.
             QTimer::singleShot(300, &media, &qel::UDisksMedia::start);
+            // A check that the installed program starts: leave once the main
+            // window is up, saying so.
+            if (qgetenv("QEL_TREKKEL_SMOKE_RUN") == "1")
+                QTimer::singleShot(0, &qapp, [&module1]() {
+                    const qel::FrmMain* window = module1->MainForm();
+                    if (!window || !window->isVisible())
+                        return QApplication::exit(EXIT_FAILURE);
+                    std::printf("QEL_Trekkel: shown: %s\n", qPrintable(window->windowTitle()));
+                    QApplication::quit();
+                });
             result = QApplication::exec();
         } catch (const qel::Error& e) {
             // Start-up handles no error itself: the user is told, and the program ends.

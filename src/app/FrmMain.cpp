@@ -7,6 +7,7 @@
 #include "backup/frmBackup.h"
 #include "backup/frmDefaults.h"
 #include "browse/SourceBrowser.h"
+#include "controls/AccessibleLabel.h"
 #include "controls/DirListBox.h"
 #include "controls/DriveListBox.h"
 #include "controls/FileListBox.h"
@@ -112,6 +113,7 @@ void FrmMain::buildControls() {
     QPalette text1Palette = m_Text1->palette();
     text1Palette.setColor(QPalette::Base, activeBorderColour());
     m_Text1->setPalette(text1Palette);
+    m_Text1->setAccessibleName(QStringLiteral("Status line"));
 
     m_Drive2 = place(new DriveListBox(drives, client), "Drive2", twipsRect(6720, 120, 2415, 315));
     m_Drive2->setToolTip(QStringLiteral("Destination of backup files"));
@@ -133,6 +135,7 @@ void FrmMain::buildControls() {
 
     m_Txt_FileInfo =
         place(new MultiLineTextField(client), "Txt_FileInfo", twipsRect(120, 4440, 7455, 1575));
+    m_Txt_FileInfo->setAccessibleName(QStringLiteral("File information"));
 
     m_Drive1 = place(new DriveListBox(drives, client), "Drive1", twipsRect(120, 960, 2055, 315));
     m_Drive1->setToolTip(QStringLiteral("Which drive are the files on?"));
@@ -169,6 +172,13 @@ void FrmMain::buildControls() {
                          QStringLiteral("Select the files to copy to the destination drive  ==>"),
                          twipsRect(120, 120, 6375, 375));
     m_Label1->setFont(classicFont(12, true));
+
+    // A screen reader reads each list by the label that describes it (the
+    // arrow of Label1 points at the destination list).
+    describeBy(m_Label4, m_Drive1);
+    describeBy(m_Label2, m_Dir1);
+    describeBy(m_Label3, m_File1);
+    describeBy(m_Label1, m_Drive2);
 
     // Tab order by tab index; labels, hidden and disabled controls and Text1
     // never take the focus, which leaves Dir1, File1, Drive1, Txt_FileInfo,

@@ -50,6 +50,8 @@ frmSplash::frmSplash(const AppObject& app, ContextIDs& contextIDs)
     , m_contextIDs(contextIDs) {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(QString());
+    // No title bar text, but a screen reader still names the window.
+    setAccessibleName(m_app.Title());
     setFixedSize(twips(7455), twips(4710));
     setProperty("HelpContextID", 4);
     setFont(classicFont(8.25));
@@ -66,6 +68,8 @@ frmSplash::frmSplash(const AppObject& app, ContextIDs& contextIDs)
                                    QStringLiteral(":/qel/pictures/chart.svg"));
     m_Picture1 = makeFramedPicture(frame, "Picture1", twipsRect(240, 3600, 930, 855),
                                    QStringLiteral(":/qel/pictures/puzzle.svg"));
+    m_Picture2->setAccessibleName(QStringLiteral("Rising line chart"));
+    m_Picture1->setAccessibleName(QStringLiteral("Puzzle pieces"));
     m_lblCompanyProduct = makeLabel(frame, "lblCompanyProduct", QStringLiteral("CompanyProduct"),
                                     twipsRect(3000, 765, 3000, 435), classicFont(18, true));
     m_lblProductName = makeLabel(frame, "lblProductName", QStringLiteral("Product"),

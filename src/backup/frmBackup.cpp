@@ -31,6 +31,7 @@ public:
 
         // Created back to front, in the layout's stored order.
         Text2 = makeLine(QStringLiteral("Text2"), twipsRect(120, 2040, 5895, 255));
+        Text2->setAccessibleName(QStringLiteral("Copying to"));
 
         prgFileCopy = new QProgressBar(this);
         prgFileCopy->setObjectName(QStringLiteral("prgFileCopy"));
@@ -39,12 +40,15 @@ public:
         prgFileCopy->setValue(0);
         prgFileCopy->setTextVisible(false);
         prgFileCopy->setFocusPolicy(Qt::NoFocus);
+        prgFileCopy->setAccessibleName(QStringLiteral("Backup progress"));
 
         Text1 = makeLine(QStringLiteral("Text1"), twipsRect(240, 1560, 5895, 255));
+        Text1->setAccessibleName(QStringLiteral("Copying from"));
 
         Animation1 = new AnimationControl(drives, this);
         Animation1->setObjectName(QStringLiteral("Animation1"));
         Animation1->setGeometry(twipsRect(360, 120, 5295, 495));
+        Animation1->setAccessibleName(QStringLiteral("Copy animation"));
         // The tab order (Animation1, Text1, prgFileCopy, Text2) has nothing to
         // order: only the two lines take focus, and neither by the Tab key.
     }

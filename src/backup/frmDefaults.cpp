@@ -1,5 +1,6 @@
 #include "backup/frmDefaults.h"
 
+#include "controls/AccessibleLabel.h"
 #include "controls/FormLayout.h"
 
 #include <QCheckBox>
@@ -38,6 +39,8 @@ frmDefaults::frmDefaults() {
     m_Txt_Backupdrivedefault =
         newControl<QLineEdit>(this, "Txt_Backupdrivedefault", twipsRect(2400, 720, 735, 285));
     m_Txt_Backupdrivedefault->setText(QStringLiteral("a:"));
+    m_Txt_Backupdrivedefault->setAccessibleDescription(
+        QStringLiteral("Be sure to add the colon after the drive letter!"));
 
     m_Txt_filelist =
         newControl<QPlainTextEdit>(this, "Txt_filelist", twipsRect(2400, 1800, 6855, 1575));
@@ -90,6 +93,11 @@ frmDefaults::frmDefaults() {
     m_Label1 = makeLabel(this, "Label1", QStringLiteral("Default backup directory?"),
                          twipsRect(120, 1200, 2175, 255));
     m_Label1->setEnabled(false);
+
+    // A screen reader reads each text box by the label beside it.
+    describeBy(m_Label3, m_Txt_Backupdrivedefault);
+    describeBy(m_Label1, m_Text1);
+    describeBy(m_Label2, m_Txt_filelist);
 
     // Only the three live controls take the focus, in this order.
     m_Txt_filelist->setFocusPolicy(Qt::NoFocus);

@@ -80,6 +80,7 @@ HelpWindow::HelpWindow(QWidget* parent)
     resize(640, 560);
 
     m_browser->setObjectName(QStringLiteral("helpText"));
+    m_browser->setAccessibleName(tr("Help text"));
     m_browser->setOpenExternalLinks(true);
     m_contents->setObjectName(QStringLiteral("helpContents"));
     m_back->setObjectName(QStringLiteral("helpBack"));

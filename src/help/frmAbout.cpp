@@ -75,6 +75,7 @@ frmAbout::frmAbout(Services& services, QWidget* owner)
 
     m_Picture2 = picture(this, "Picture2", twipsRect(360, 240, 495, 495),
                          QIcon(QStringLiteral(":/qel/icons/qel-trekkel.svg")).pixmap(32, 32));
+    m_Picture2->setAccessibleName(QStringLiteral("Program icon"));
 
     m_lblTitle = label(this, "lblTitle", twipsRect(1200, 240, 3885, 360),
                        "This is the name of the software");
@@ -85,6 +86,7 @@ frmAbout::frmAbout(Services& services, QWidget* owner)
 
     m_Picture1 = picture(this, "Picture1", twipsRect(120, 1080, 930, 855),
                          QPixmap(QStringLiteral(":/qel/pictures/puzzle.svg")));
+    m_Picture1->setAccessibleName(QStringLiteral("Puzzle pieces"));
 
     m_Label1 = label(this, "Label1", twipsRect(1200, 1200, 4365, 465), "Owner of the software",
                      QStringLiteral("Copyright \u00a9 1998 Fairmoss Investment Management. "
@@ -95,6 +97,7 @@ frmAbout::frmAbout(Services& services, QWidget* owner)
         newControl<QPlainTextEdit>(this, "lblLicensedUser", twipsRect(1200, 2280, 3975, 1095),
                                    "Licensed user of the software.");
     m_lblLicensedUser->setPlainText(QStringLiteral("Licensed User"));
+    m_lblLicensedUser->setAccessibleName(QStringLiteral("Licensed user"));
     m_lblLicensedUser->setEnabled(false);
     m_lblLicensedUser->setFocusPolicy(Qt::StrongFocus);
     m_lblLicensedUser->setTabChangesFocus(true);

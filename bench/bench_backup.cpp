@@ -171,6 +171,24 @@ QString quoted(const QString& path) {
     return u'\'' + QString(path).replace(u'\'', QStringLiteral("'\\''")) + u'\'';
 }
 
+// One whole backup run of files from C:\DATA\ACCT1 to a:, which must complete.
+double timedBackup(const Drives& drives, const FixedFiles& files) {
+    AnsweringDialogs dialogs;
+    const double time = seconds([&] {
+        LinuxFileSystemObject fso(drives);
+        NoWindow window;
+        FixedDir dir;
+        FixedDrive drive;
+        AppObject app(QStringLiteral("C:\\"), 1, 0, 0);
+        BackupRun run(files, dir, drive, window, dialogs, app,
+                      [&]() -> FileSystemObject& { return fso; });
+        run.cmd_BackupDefault_Click();
+    });
+    if (dialogs.texts.size() != 2 || dialogs.texts.last() != u"Backup Complete")
+        fail(QStringLiteral("the run did not complete: ") + dialogs.texts.join(u" / "));
+    return time;
+}
+
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -256,20 +274,7 @@ int main(int argc, char** argv) {
             QFile::remove(links + QStringLiteral("/a:"));
             QFile::link(dest, links + QStringLiteral("/a:"));
             const auto runBackup = [&] {
-                AnsweringDialogs dialogs;
-                const double time = seconds([&] {
-                    LinuxFileSystemObject fso(drives);
-                    NoWindow window;
-                    FixedDir dir;
-                    FixedDrive drive;
-                    AppObject app(QStringLiteral("C:\\"), 1, 0, 0);
-                    BackupRun run(files, dir, drive, window, dialogs, app,
-                                  [&]() -> FileSystemObject& { return fso; });
-                    run.cmd_BackupDefault_Click();
-                });
-                if (dialogs.texts.size() != 2 || dialogs.texts.last() != u"Backup Complete")
-                    fail(QStringLiteral("the run did not complete: ") +
-                         dialogs.texts.join(u" / "));
+                const double time = timedBackup(drives, files);
                 if (QDir(dest + QStringLiteral("/ACCT1")).count() - 2 != uint(c.dataFiles))
                     fail(QStringLiteral("the run copied the wrong number of files"));
                 return time;
@@ -332,19 +337,7 @@ int main(int argc, char** argv) {
     std::vector<double> backup, cp;
     for (int rep = 0; rep < repetitions; ++rep) {
         pid_t server = lastWeek();
-        AnsweringDialogs dialogs;
-        backup.push_back(seconds([&] {
-            LinuxFileSystemObject fso(drives);
-            NoWindow window;
-            FixedDir dir;
-            FixedDrive drive;
-            AppObject app(QStringLiteral("C:\\"), 1, 0, 0);
-            BackupRun run(files, dir, drive, window, dialogs, app,
-                          [&]() -> FileSystemObject& { return fso; });
-            run.cmd_BackupDefault_Click();
-        }));
-        if (dialogs.texts.size() != 2 || dialogs.texts.last() != u"Backup Complete")
-            fail(QStringLiteral("the run did not complete: ") + dialogs.texts.join(u" / "));
+        backup.push_back(timedBackup(drives, files));
         shell(QStringLiteral("cmp -s %1/F0015.XPT %2/ACCT1/F0015.XPT")
                   .arg(quoted(source), quoted(floppyDir)));
         unmountFloppy(floppyDir, server);

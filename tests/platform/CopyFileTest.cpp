@@ -16,21 +16,6 @@
 namespace qel::test {
 namespace {
 
-QByteArray pattern(int size, char seed) {
-    QByteArray data(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i)
-        data[i] = char(seed + i * 7 % 251);
-    return data;
-}
-
-QList<QByteArray> tempFiles(const QByteArray& folder) {
-    QList<QByteArray> temps;
-    for (const QByteArray& name : folderNames(folder))
-        if (name.startsWith(kTempPrefix))
-            temps.append(name);
-    return temps;
-}
-
 class CopyFileTest : public FsoTestFolders {
 protected:
     CopyFileTest() {

@@ -19,21 +19,6 @@ namespace {
 
 using Kind = TestDisk::Kind;
 
-QByteArray content(int kib, char seed) {
-    QByteArray data(kib * 1024, Qt::Uninitialized);
-    for (qsizetype i = 0; i < data.size(); ++i)
-        data[i] = char(seed + i * 13 % 241);
-    return data;
-}
-
-QList<QByteArray> temps(const QByteArray& folder) {
-    QList<QByteArray> found;
-    for (const QByteArray& name : folderNames(folder))
-        if (name.startsWith(kTempPrefix))
-            found.append(name);
-    return found;
-}
-
 class DiskTest : public FsoTestFolders {
 protected:
     void SetUp() override {
@@ -86,11 +71,11 @@ TEST_P(Room, EachFileIsReplacedBesideItsOldCopyOrKeepsIt) {
     const RoomCase& room = std::get<1>(GetParam());
     makeFolder(a("ACCT1"));
     if (room.fillerKib)
-        writeFile(a("FILLER"), content(room.fillerKib, 'f'));
+        writeFile(a("FILLER"), pattern(room.fillerKib * 1024, 'f'));
     for (const auto& [name, kib] : room.old)
-        writeFile(a("ACCT1/") + name, content(kib, 'o'));
+        writeFile(a("ACCT1/") + name, pattern(kib * 1024, 'o'));
     for (const auto& [name, kib] : room.fresh) {
-        writeFile(c("ACCT1/") + name, content(kib, 'n'));
+        writeFile(c("ACCT1/") + name, pattern(kib * 1024, 'n'));
         // An odd second: FAT keeps two-second steps, which must not fail a copy.
         const timespec times[2] = {{1700000001, 0}, {1700000001, 999999999}};
         ASSERT_EQ(utimensat(AT_FDCWD, (c("ACCT1/") + name).constData(), times, 0), 0);
@@ -110,8 +95,8 @@ TEST_P(Room, EachFileIsReplacedBesideItsOldCopyOrKeepsIt) {
         const bool isNew = room.replaced.contains(name);
         const auto old = std::find_if(room.old.begin(), room.old.end(),
                                       [&](const auto& o) { return qstrcmp(o.first, name) == 0; });
-        const QByteArray expected = isNew                   ? content(kib, 'n')
-                                    : old != room.old.end() ? content(old->second, 'o')
+        const QByteArray expected = isNew                   ? pattern(kib * 1024, 'n')
+                                    : old != room.old.end() ? pattern(old->second * 1024, 'o')
                                                             : QByteArray("<missing>");
         EXPECT_TRUE(readFile(a("ACCT1/") + name) == expected) << name;
         // fusefat keeps no times of its own choosing, so only the tmpfs can tell.
@@ -121,7 +106,7 @@ TEST_P(Room, EachFileIsReplacedBesideItsOldCopyOrKeepsIt) {
             EXPECT_EQ(st.st_mtim.tv_nsec, 999999999);
         }
     }
-    EXPECT_TRUE(temps(a("ACCT1")).isEmpty());
+    EXPECT_TRUE(tempFiles(a("ACCT1")).isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -230,15 +215,15 @@ TEST_F(Floppy, AFullRootFolderIsDiskFullNotAMissingDisk) {
 TEST_F(Floppy, APulledDiskLeavesNothingHalfWrittenAndAKilledCopyIsClearedNextTime) {
     makeFolder(a("ACCT1"));
     writeFile(a("ACCT1/ACCT.CVD"), "old");
-    writeFile(c("ACCT1/ACCT.HST"), content(50, 'h'));
-    writeFile(c("ACCT1/ACCT.CVD"), content(300, 'n'));
+    writeFile(c("ACCT1/ACCT.HST"), pattern(50 * 1024, 'h'));
+    writeFile(c("ACCT1/ACCT.CVD"), pattern(300 * 1024, 'n'));
     ASSERT_EQ(copy("C:\\ACCT1\\*.HST", "A:\\ACCT1\\"), 0);
 
     // Pulled between two steps: the next step fails clearly.
     m_disk->unmount();
     EXPECT_NE(copy("C:\\ACCT1\\*.CVD", "A:\\ACCT1\\"), 0);
     ASSERT_TRUE(m_disk->remount());
-    EXPECT_EQ(readFile(a("ACCT1/ACCT.HST")), content(50, 'h'));
+    EXPECT_EQ(readFile(a("ACCT1/ACCT.HST")), pattern(50 * 1024, 'h'));
     EXPECT_EQ(readFile(a("ACCT1/ACCT.CVD")), "old");
 
     // Killed part-way: the old copy stays, the next run clears the leftover.
@@ -260,13 +245,13 @@ TEST_F(Floppy, APulledDiskLeavesNothingHalfWrittenAndAKilledCopyIsClearedNextTim
     ASSERT_TRUE(WIFSIGNALED(status));
     ASSERT_TRUE(m_disk->remount());
     EXPECT_EQ(readFile(a("ACCT1/ACCT.CVD")), "old");
-    EXPECT_EQ(temps(a("ACCT1")).size(), 1);
+    EXPECT_EQ(tempFiles(a("ACCT1")).size(), 1);
 
     QThread::sleep(2); // FAT times have two-second steps
     LinuxFileSystemObject nextRun(m_drives);
     nextRun.CopyFile(QStringLiteral("C:\\ACCT1\\*.CVD"), QStringLiteral("A:\\ACCT1\\"), true);
-    EXPECT_EQ(readFile(a("ACCT1/ACCT.CVD")), content(300, 'n'));
-    EXPECT_TRUE(temps(a("ACCT1")).isEmpty());
+    EXPECT_EQ(readFile(a("ACCT1/ACCT.CVD")), pattern(300 * 1024, 'n'));
+    EXPECT_TRUE(tempFiles(a("ACCT1")).isEmpty());
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "FsoTestFolders.h"
 
+#include "platform/linux/CopyEngine.h"
+
 #include <QDir>
 #include <QFile>
 #include <algorithm>
@@ -36,6 +38,21 @@ QList<QByteArray> folderNames(const QByteArray& hostPath) {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+QList<QByteArray> tempFiles(const QByteArray& folder) {
+    QList<QByteArray> temps;
+    for (const QByteArray& name : folderNames(folder))
+        if (name.startsWith(kTempPrefix))
+            temps.append(name);
+    return temps;
+}
+
+QByteArray pattern(int size, char seed) {
+    QByteArray data(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        data[i] = char(seed + i * 7 % 251);
+    return data;
 }
 
 } // namespace qel::test

@@ -38,5 +38,9 @@ QByteArray readFile(const QByteArray& hostPath);
 void makeFolder(const QByteArray& hostPath);
 // The names in a host folder, sorted, without "." and "..".
 QList<QByteArray> folderNames(const QByteArray& hostPath);
+// The copy engine's temporary files in a host folder.
+QList<QByteArray> tempFiles(const QByteArray& folder);
+// size bytes that differ with seed and along the file.
+QByteArray pattern(int size, char seed);
 
 } // namespace qel::test

@@ -1,5 +1,6 @@
 #include "platform/linux/LinuxDirectoryLister.h"
 
+#include "ErrorNumber.h"
 #include "TempDriveTable.h"
 #include "platform/Error.h"
 #include "platform/linux/LinuxDrives.h"
@@ -8,8 +9,6 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <functional>
-#include "ErrorNumber.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -63,8 +62,8 @@ TEST_F(Lister, FilesAreRegularVisibleAndInCaseInsensitiveOrder) {
     // out; odd characters and bytes that are not UTF-8 come back mapped.
     EXPECT_EQ(m_lister.files(QStringLiteral("C:\\")),
               (QStringList{QStringLiteral("A.txt"), QStringLiteral("a.txt"), u16(u"a\uF03Ab"),
-                           QStringLiteral("b.txt"), u16(u"bad\uF0FF"), QStringLiteral("C.HST"), u16(u"ctl\uF001"),
-                           QStringLiteral("linkfile")}));
+                           QStringLiteral("b.txt"), u16(u"bad\uF0FF"), QStringLiteral("C.HST"),
+                           u16(u"ctl\uF001"), QStringLiteral("linkfile")}));
 }
 
 TEST_F(Lister, SubFoldersIncludeLinkedFoldersAndSurviveLinkLoops) {

@@ -107,8 +107,7 @@ TEST_F(LinuxRegistryTest, AStoreThatIsAFolderOrUnreadableCountsAsMissing) {
     EXPECT_EQ(readPath(registry), "b");
 }
 
-TEST_F(LinuxRegistryTest, TheShippedSampleRegistersNothingUntilItsLineIsUncommented)
-{
+TEST_F(LinuxRegistryTest, TheShippedSampleRegistersNothingUntilItsLineIsUncommented) {
     QFile sample(qEnvironmentVariable("QEL_TEST_DATA") + "/../../data/system.reg");
     ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
     const QByteArray text = sample.readAll();

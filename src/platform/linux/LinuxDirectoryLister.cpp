@@ -4,13 +4,12 @@
 #include "platform/Drives.h"
 #include "platform/Error.h"
 
+#include <QCollator>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <string>
-#include <string_view>
 #include <sys/stat.h>
 #include <vector>
 
@@ -106,74 +105,30 @@ QStringList LinuxDirectoryLister::list(const QString& dosDir, Kind kind) const {
     return names;
 }
 
-void sortDosNames(QStringList& names) {
-    // The folded keys lie side by side in one buffer, and each carries the
-    // four characters after the prefix all keys share packed in one integer,
-    // so most comparisons of a large folder touch no string at all.
-    struct Key {
-        quint64 head;
-        quint32 offset;
-        quint32 length;
-        quint32 index;
+void sortDosNames(QStringList& names, const QLocale& locale) {
+    // The C locale has no collation of its own; plain English order puts
+    // accented letters beside their base letters rather than after "z".
+    QCollator collator(locale.language() == QLocale::C ? QLocale(QLocale::English) : locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    // One key per name, so each comparison of a large folder is a plain byte
+    // comparison instead of a collation run.
+    struct Keyed {
+        QCollatorSortKey key;
+        qsizetype index;
     };
-    std::u16string keys;
-    std::vector<Key> order;
+    std::vector<Keyed> order;
     order.reserve(names.size());
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        const QString& name = names[i];
-        const auto offset = quint32(keys.size());
-        bool ascii = true;
-        for (QChar c : name) {
-            char16_t u = c.unicode();
-            if (u >= 0x80) {
-                ascii = false;
-                break;
-            }
-            if (u >= u'A' && u <= u'Z')
-                u += u'a' - u'A';
-            keys.push_back(u);
-        }
-        if (!ascii) {
-            keys.resize(offset);
-            const QString folded = name.toCaseFolded();
-            keys.append(reinterpret_cast<const char16_t*>(folded.utf16()), folded.size());
-        }
-        order.push_back({0, offset, quint32(keys.size() - offset), quint32(i)});
-    }
-
-    const std::u16string_view all(keys);
-    const auto keyOf = [&](const Key& k) { return all.substr(k.offset, k.length); };
-    std::size_t shared = order.empty() ? 0 : order.front().length;
-    for (const Key& k : order) {
-        const auto a = keyOf(order.front());
-        const auto b = keyOf(k);
-        std::size_t same = 0;
-        while (same < shared && same < b.size() && a[same] == b[same])
-            ++same;
-        shared = same;
-    }
-    const std::size_t skip = shared + 4;
-    for (Key& k : order) {
-        const auto key = keyOf(k);
-        for (std::size_t j = shared; j < skip; ++j)
-            k.head = (k.head << 16) | (j < key.size() ? key[j] : 0);
-    }
-
-    std::sort(order.begin(), order.end(), [&](const Key& a, const Key& b) {
-        if (a.head != b.head)
-            return a.head < b.head;
-        const auto ka = keyOf(a);
-        const auto kb = keyOf(b);
-        if (const int c =
-                ka.substr(std::min(skip, ka.size())).compare(kb.substr(std::min(skip, kb.size())));
-            c != 0)
+    for (qsizetype i = 0; i < names.size(); ++i)
+        order.push_back({collator.sortKey(names[i]), i});
+    std::sort(order.begin(), order.end(), [&](const Keyed& a, const Keyed& b) {
+        if (const int c = a.key.compare(b.key); c != 0)
             return c < 0;
         return std::as_const(names)[a.index] < std::as_const(names)[b.index];
     });
 
     QStringList sorted;
     sorted.reserve(names.size());
-    for (const Key& k : order)
+    for (const Keyed& k : order)
         sorted.append(std::move(names[k.index]));
     names = std::move(sorted);
 }

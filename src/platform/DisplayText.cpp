@@ -8,33 +8,28 @@ constexpr char16_t MappedBase = 0xF000;
 constexpr char16_t InvalidByteBase = 0xF080;
 constexpr char16_t MappedEnd = 0xF100;
 
-char16_t lookAlike(char16_t standIn) {
-    if (standIn >= InvalidByteBase)
-        return u'\uFFFD';
-    const char16_t c = standIn - MappedBase;
+// A look-alike the windows' fonts can draw (the fullwidth forms and the
+// control pictures are missing from Liberation Sans and DejaVu Sans alike).
+char16_t lookAlike(char16_t c) {
     switch (c) {
     case u'\\':
-        return u'\uFF3C';
+        return u'\u2216'; // SET MINUS
     case u':':
-        return u'\uFF1A';
+        return u'\uA789'; // MODIFIER LETTER COLON
     case u'*':
-        return u'\uFF0A';
+        return u'\u2217'; // ASTERISK OPERATOR
     case u'?':
-        return u'\uFF1F';
+        return u'\u0294'; // LATIN LETTER GLOTTAL STOP
     case u'"':
-        return u'\uFF02';
+        return u'\u2033'; // DOUBLE PRIME
     case u'<':
-        return u'\uFF1C';
+        return u'\u2039'; // SINGLE LEFT-POINTING ANGLE QUOTATION MARK
     case u'>':
-        return u'\uFF1E';
+        return u'\u203A'; // SINGLE RIGHT-POINTING ANGLE QUOTATION MARK
     case u'|':
-        return u'\uFF5C';
-    case 0x7F:
-        return u'\u2421';
+        return u'\u2223'; // DIVIDES
     default:
-        // Control characters have pictures at U+2400 + code; other codes are
-        // never stand-ins, so such a character is the name's own.
-        return c < 0x20 ? char16_t(0x2400 + c) : standIn;
+        return 0;
     }
 }
 
@@ -51,11 +46,23 @@ QString displayText(const QString& dosText) {
     // Most names hold none: they are shared, not copied.
     if (!holdsStandIns(dosText))
         return dosText;
-    QString shown = dosText;
-    for (QChar& c : shown) {
-        const char16_t u = c.unicode();
-        if (u >= MappedBase && u < MappedEnd)
-            c = QChar(lookAlike(u));
+    QString shown;
+    shown.reserve(dosText.size() + 8);
+    for (const QChar ch : dosText) {
+        const char16_t u = ch.unicode();
+        if (u < MappedBase || u >= MappedEnd) {
+            shown += ch;
+        } else if (u >= InvalidByteBase) {
+            shown += QChar(u'\uFFFD');
+        } else if (const char16_t c = u - MappedBase; c < 0x20 || c == 0x7F) {
+            // Control characters in caret notation: ^A for 1, ^? for 127.
+            shown += u'^';
+            shown += QChar(char16_t(c ^ 0x40));
+        } else if (const char16_t alike = lookAlike(c)) {
+            shown += QChar(alike);
+        } else {
+            shown += ch; // never a stand-in: the name's own character
+        }
     }
     return shown;
 }

@@ -6,6 +6,7 @@
 #include "controls/FormLayout.h"
 #include "help/ContextIDs.h"
 #include "help/frmAbout.h"
+#include "platform/DisplayText.h"
 
 #include <QCheckBox>
 #include <QFontInfo>
@@ -114,6 +115,27 @@ TEST_F(Captions, ProgressWindow) {
     progress.show();
     ASSERT_TRUE(progress.window());
     EXPECT_EQ(clippedCaptions(*progress.window()), "");
+}
+
+// What stands in for a character no DOS path can hold is drawn by the fonts
+// the windows use, never as a box.
+TEST_F(Captions, LookAlikesOfMappedCharactersHaveGlyphs) {
+    QString standIns;
+    for (const char c : QByteArray("\\:*?\"<>|\x01\x7f"))
+        standIns += QChar(char16_t(0xF000 + c));
+    standIns += QChar(char16_t(0xF0A9)); // a byte that was not UTF-8
+    const QString shown = displayText(standIns);
+    QStringList families;
+    for (const QString& family : classicFont(8.25).families())
+        if (QFontInfo(QFont(family)).family() == family)
+            families << family;
+    ASSERT_FALSE(families.isEmpty());
+    for (const QChar c : shown) {
+        bool drawn = false;
+        for (const QString& family : families)
+            drawn = drawn || QFontMetrics(QFont(family)).inFont(c);
+        EXPECT_TRUE(drawn) << "U+" << QString::number(c.unicode(), 16).toStdString();
+    }
 }
 
 // A control grows only when its caption does not fit, from the edge it is

@@ -20,11 +20,11 @@ TEST_P(DisplayTextTest, StandInsBecomeLookAlikes) {
 INSTANTIATE_TEST_SUITE_P(
     Table, DisplayTextTest,
     ::testing::Values(DisplayCase{u"ACCT1.CVT", u"ACCT1.CVT"},
-                      DisplayCase{u"C:\\DATA\\a\uF05Cb.CVT", u"C:\\DATA\\a\uFF3Cb.CVT"},
+                      DisplayCase{u"C:\\DATA\\a\uF05Cb.CVT", u"C:\\DATA\\a\u2216b.CVT"},
                       DisplayCase{u"\uF03A\uF02A\uF03F\uF022\uF03C\uF03E\uF07C",
-                                  u"\uFF1A\uFF0A\uFF1F\uFF02\uFF1C\uFF1E\uFF5C"},
-                      // Control characters show their pictures.
-                      DisplayCase{u"ctl\uF001\uF01F", u"ctl\u2401\u241F"},
+                                  u"\uA789\u2217\u0294\u2033\u2039\u203A\u2223"},
+                      // Control characters in caret notation.
+                      DisplayCase{u"ctl\uF001\uF01F\uF07F", u"ctl^A^_^?"},
                       // Bytes that were not UTF-8 show the replacement character.
                       DisplayCase{u"x\uF080\uF0FFy", u"x\uFFFD\uFFFDy"},
                       // A private character that stands for nothing is the name's own.

@@ -9,8 +9,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6svg6
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth imagemagick mtools util-linux fonts-dejavu-core fonts-liberation
-  dosfstools fusefat libxxhash-dev dbus
+  libxcb1-dev xvfb xauth openbox xdotool imagemagick mtools util-linux
+  fonts-dejavu-core fonts-liberation dosfstools fusefat libxxhash-dev dbus
 )
 if [[ ${1:-} == --package-check ]]; then
   packages+=(

@@ -18,6 +18,7 @@
 #include "platform/linux/MountWatcher.h"
 #include "platform/linux/QtDialogs.h"
 #include "platform/linux/UDisksMedia.h"
+#include "platform/linux/X11.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -35,8 +36,7 @@ namespace {
 // The program's folder as the logic sees it: a DOS path through the drive
 // table. A folder no drive holds still gets a path, written as the root
 // drive would show it, so the help file's name stays meaningful.
-QString programDirectory(const qel::Drives& drives) {
-    const QString hostDir = QCoreApplication::applicationDirPath();
+QString programDirectory(const qel::Drives& drives, const QString& hostDir) {
     if (const auto dosPath = drives.toDosPath(QFile::encodeName(hostDir)))
         return *dosPath;
     QString fallback = QStringLiteral("Z:") + QDir::cleanPath(hostDir);
@@ -59,7 +59,8 @@ void deleteRemainingWindows() {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    const QString noDisplay = qel::noDisplayReason([](const char* name) { return qgetenv(name); });
+    const QString noDisplay = qel::noDisplayReason([](const char* name) { return qgetenv(name); },
+                                                   qel::x11DisplayAnswers);
     if (!noDisplay.isEmpty()) {
         std::fprintf(stderr, "QEL_Trekkel: cannot start: %s\n", qPrintable(noDisplay));
         return EXIT_FAILURE;
@@ -85,10 +86,11 @@ int main(int argc, char* argv[]) {
         QObject::connect(&media, &qel::UDisksMedia::changed, &mountWatcher,
                          &qel::MountWatcher::noteChange);
         qel::LinuxDirectoryLister lister(drives);
-        qel::AppObject app(programDirectory(drives), QEL_VERSION_MAJOR, QEL_VERSION_MINOR,
-                           QEL_VERSION_PATCH);
+        const QString hostProgramDir = QCoreApplication::applicationDirPath();
+        const QString programDir = programDirectory(drives, hostProgramDir);
+        qel::AppObject app(programDir, QEL_VERSION_MAJOR, QEL_VERSION_MINOR, QEL_VERSION_PATCH);
         qel::QtDialogs dialogs(app);
-        qel::HelpWindowViewer help(drives);
+        qel::HelpWindowViewer help(drives, programDir, QFile::encodeName(hostProgramDir));
         qel::LinuxRegistry registry;
         qel::LinuxLauncher launcher(drives);
         auto makeFileSystemObject = [&drives]() -> std::unique_ptr<qel::FileSystemObject> {

@@ -67,8 +67,9 @@ FrmMain::FrmMain(Services& services)
                                       "directories and files to be backed up. Executing the "
                                       "backup."));
     setFont(classicFont(8.25));
+    keepCaptionsWhole(this);
 
-    m_frmBackup = std::make_unique<frmBackup>(services.drives);
+    m_frmBackup = std::make_unique<frmBackup>(services.drives, this);
     buildControls();
     buildMenu();
 

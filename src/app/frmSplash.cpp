@@ -4,6 +4,7 @@
 #include "help/ContextHelp.h"
 #include "help/ContextIDs.h"
 #include "platform/AppObject.h"
+#include "platform/linux/X11.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -15,16 +16,6 @@
 namespace qel {
 
 namespace {
-
-// A label that sizes itself to its text; a right-aligned one keeps its right
-// edge where the layout put it.
-void fitToText(QLabel* label) {
-    const QRect old = label->geometry();
-    const QSize size = label->sizeHint();
-    const int left = (label->alignment() & Qt::AlignRight) ? old.left() + old.width() - size.width()
-                                                           : old.left();
-    label->setGeometry(left, old.top(), size.width(), size.height());
-}
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry,
                   const QFont& font, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop) {
@@ -57,6 +48,7 @@ frmSplash::frmSplash(const AppObject& app, ContextIDs& contextIDs)
     setFont(classicFont(8.25));
     // Closing the splash must never count as the program's last window closing.
     setAttribute(Qt::WA_QuitOnClose, false);
+    keepCaptionsWhole(this);
 
     m_fraMainFrame = new QGroupBox(this);
     m_fraMainFrame->setObjectName(QStringLiteral("fraMainFrame"));
@@ -116,6 +108,13 @@ void frmSplash::unload() {
 
 void frmSplash::Form_UnLoad() {
     m_contextIDs.QuitHelp();
+}
+
+void frmSplash::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // An empty caption on a fixed dialog border: no title bar at all, as the
+    // layout's frame shows it, and no name for the window manager to list.
+    showBorderOnly(*this);
 }
 
 void frmSplash::closeEvent(QCloseEvent* event) {

@@ -27,6 +27,7 @@ public:
     void unload();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

@@ -1,6 +1,7 @@
 #include "backup/frmBackup.h"
 
 #include "controls/FormLayout.h"
+#include "platform/DisplayText.h"
 #include "platform/Error.h"
 
 #include <QCloseEvent>
@@ -19,13 +20,15 @@ const QString BlankLine = QStringLiteral(" ");
 
 class BackupWindow final : public QWidget {
 public:
-    explicit BackupWindow(const Drives& drives) {
+    BackupWindow(const Drives& drives, QWidget* owner)
+        : QWidget(owner) {
         setObjectName(QStringLiteral("frmBackup"));
         setWindowTitle(QStringLiteral("QEL_Trekkel Backup"));
         setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                        Qt::WindowCloseButtonHint);
         setFixedSize(twipsRect(0, 0, 6300, 2760).size());
         setFont(classicFont(8.25));
+        keepCaptionsWhole(this);
         // The main window alone decides when the program ends.
         setAttribute(Qt::WA_QuitOnClose, false);
 
@@ -91,14 +94,15 @@ private:
     }
 };
 
-frmBackup::frmBackup(const Drives& drives)
-    : m_drives(drives) {}
+frmBackup::frmBackup(const Drives& drives, QWidget* owner)
+    : m_drives(drives)
+    , m_owner(owner) {}
 
 frmBackup::~frmBackup() = default;
 
 BackupWindow& frmBackup::load() {
     if (!m_window)
-        m_window = std::make_unique<BackupWindow>(m_drives);
+        m_window = std::make_unique<BackupWindow>(m_drives, m_owner);
     if (!m_loaded) {
         m_window->reset();
         m_loaded = true;
@@ -124,11 +128,11 @@ void frmBackup::show() {
 }
 
 void frmBackup::setSourceLine(const QString& text) {
-    load().Text1->setText(text);
+    load().Text1->setText(displayText(text));
 }
 
 void frmBackup::setDestinationLine(const QString& text) {
-    load().Text2->setText(text);
+    load().Text2->setText(displayText(text));
 }
 
 void frmBackup::setProgress(int value) {

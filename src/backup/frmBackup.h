@@ -16,10 +16,11 @@ class Drives;
 // owned by the main window. Its widget is built on first use and kept, and
 // unloading resets it to the layout's initial state, so references the run
 // holds (the animation) never dangle, even when a run nested in another
-// unloads the window.
+// unloads the window. With an owner window the progress window stays above
+// it (still modeless), so a click on the owner never hides a running backup.
 class frmBackup final : public ProgressWindow {
 public:
-    explicit frmBackup(const Drives& drives);
+    explicit frmBackup(const Drives& drives, QWidget* owner = nullptr);
     ~frmBackup() override;
     frmBackup(const frmBackup&) = delete;
     frmBackup& operator=(const frmBackup&) = delete;
@@ -39,6 +40,7 @@ private:
     BackupWindow& load();
 
     const Drives& m_drives;
+    QWidget* m_owner;
     std::unique_ptr<BackupWindow> m_window;
     bool m_loaded = false;
     bool m_centrePending = false;

@@ -29,6 +29,7 @@ frmDefaults::frmDefaults() {
     setProperty("HelpContextID", 1);
     // The layout is measured for the classic 8.25 pt dialog font.
     setFont(classicFont(8.25));
+    keepCaptionsWhole(this);
     setProperty("Tag", QStringLiteral(
                            "Enter defaults here that save time while the program runs, for example "
                            "copying the QEL main program only into the root directory of the "

@@ -3,6 +3,7 @@
 #include "platform/Controls.h"
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
+#include "platform/DisplayText.h"
 #include "platform/Error.h"
 #include "platform/FileSystemObject.h"
 
@@ -180,7 +181,7 @@ void SourceBrowser::File1_Click() {
         return;
     }
     if (file)
-        m_txtFileInfo.setText(fileInfoText(*file));
+        m_txtFileInfo.setText(displayText(fileInfoText(*file)));
 }
 
 void SourceBrowser::showError(const QString& description) {

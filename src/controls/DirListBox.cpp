@@ -1,6 +1,7 @@
 #include "controls/DirListBox.h"
 
 #include "platform/DirectoryLister.h"
+#include "platform/DisplayText.h"
 #include "platform/DosPath.h"
 #include "platform/Drives.h"
 #include "platform/Error.h"
@@ -74,16 +75,32 @@ QString DirListBox::Path() const {
 }
 
 void DirListBox::setPath(const QString& pathOrDrive) {
+    const bool drive = isDosDriveText(pathOrDrive);
     std::optional<DosPath> path;
-    if (isDosDriveText(pathOrDrive))
+    if (drive) {
         path = DosPath::parse(m_drives.currentDirectory(*dosDriveLetter(pathOrDrive)));
-    else
+        // Shown with the letter as the drive list gives it.
+        if (path)
+            path->lowerCaseDrive = pathOrDrive[0].isLower();
+    } else {
         path = DosPath::parse(pathOrDrive);
+    }
     if (!path)
         throw Error(err::PathNotFound);
 
+    QStringList subFolders;
+    try {
+        subFolders = m_lister.subFolders(path->toString());
+    } catch (const Error& e) {
+        // A drive's remembered folder that can no longer be read must not make
+        // the drive unusable: it opens at its root, and only a root that
+        // cannot be read either fails.
+        if (!drive || path->isRoot() || e.number() == err::DeviceUnavailable)
+            throw;
+        path->components.clear();
+        subFolders = m_lister.subFolders(path->toString());
+    }
     const QString target = path->toString();
-    const QStringList subFolders = m_lister.subFolders(target);
     const bool moved = target != m_path;
     m_path = target;
     display(*path, subFolders);
@@ -118,13 +135,13 @@ void DirListBox::display(const DosPath& path, const QStringList& subFolders) {
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
     const auto add = [this](const QIcon& icon, const QString& text, const DosPath& target,
                             int level) {
-        auto* entry = new QListWidgetItem(icon, text, this);
+        auto* entry = new QListWidgetItem(icon, displayText(text), this);
         entry->setData(PathRole, target.toString());
         entry->setData(LevelRole, level);
     };
 
     clear();
-    DosPath ancestor{path.drive, {}};
+    DosPath ancestor{path.drive, {}, path.lowerCaseDrive};
     add(open, ancestor.toString(), ancestor, 0);
     for (const QString& name : path.components) {
         ancestor = ancestor.child(name);

@@ -1,6 +1,7 @@
 #include "controls/FileListBox.h"
 
 #include "platform/DirectoryLister.h"
+#include "platform/DisplayText.h"
 #include "platform/Error.h"
 
 #include <QKeyEvent>
@@ -9,6 +10,8 @@ namespace qel {
 
 namespace {
 constexpr int InvalidIndex = 381;
+// The DOS name of an entry shown by a look-alike; other entries show their own.
+constexpr int DosNameRole = Qt::UserRole;
 } // namespace
 
 FileListBox::FileListBox(const DirectoryLister& lister, QWidget* parent)
@@ -31,7 +34,18 @@ void FileListBox::setPath(const QString& path) {
     m_path = path;
     m_listIndex = -1;
     clear();
-    addItems(m_lister.files(path));
+    const QStringList names = m_lister.files(path);
+    QStringList shown;
+    shown.reserve(names.size());
+    QList<int> mapped;
+    for (int i = 0; i < names.size(); ++i) {
+        shown.append(displayText(names[i]));
+        if (holdsStandIns(names[i]))
+            mapped.append(i);
+    }
+    addItems(shown);
+    for (const int i : mapped)
+        item(i)->setData(DosNameRole, names[i]);
 }
 
 int FileListBox::ListCount() const {
@@ -41,7 +55,9 @@ int FileListBox::ListCount() const {
 QString FileListBox::List(int i) const {
     if (i < 0 || i >= count())
         throw Error(InvalidIndex, QStringLiteral("Invalid property array index"));
-    return item(i)->text();
+    const QListWidgetItem* entry = item(i);
+    const QVariant dosName = entry->data(DosNameRole);
+    return dosName.isValid() ? dosName.toString() : entry->text();
 }
 
 int FileListBox::ListIndex() const {

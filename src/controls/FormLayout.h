@@ -25,8 +25,9 @@ constexpr QRect twipsRect(int left, int top, int width, int height) {
     return QRect(twips(left), twips(top), twips(width), twips(height));
 }
 
-// The layouts' "MS Sans Serif", or the closest sans serif the system has, at
-// the given point size.
+// The font every window is drawn in, in place of the layouts' "MS Sans Serif":
+// Liberation Sans, or DejaVu Sans where it is missing. Both are Debian fonts
+// the windows are checked with; any other face would be unmeasured.
 QFont classicFont(qreal pointSize, bool bold = false, bool italic = false);
 
 // The system's active-border colour of the classic desktop scheme (light grey).
@@ -45,6 +46,16 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QRect 
 // A button that Enter presses only when it has the focus.
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry,
                         const QString& toolTip = {});
+
+// A label that sizes itself to its text (the layouts' AutoSize); a
+// right-aligned one keeps its right edge.
+void fitToText(QLabel* label);
+
+// Layouts were measured for a narrower font than the one in use: from now on,
+// each time window is shown, every label, check box and button in it whose
+// caption does not fit grows to its caption, keeping its left edge (its right
+// edge when it is a right-aligned label); a word-wrapped label grows downwards.
+void keepCaptionsWhole(QWidget* window);
 
 // A picture box: the picture at its own size from the top-left corner,
 // clipped to the box; a missing picture leaves the box empty.

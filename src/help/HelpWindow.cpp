@@ -107,7 +107,7 @@ bool HelpWindow::showDocument(const QString& dosPath, const QByteArray& hostPath
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        showFailure(dosPath, file.errorString(), path);
+        showFailure(dosPath, file.errorString(), path, !file.exists());
         return false;
     }
     if (file.size() > MaxDocumentBytes) {
@@ -125,8 +125,8 @@ bool HelpWindow::showDocument(const QString& dosPath, const QByteArray& hostPath
     return true;
 }
 
-void HelpWindow::showFailure(const QString& dosPath, const QString& reason,
-                             const QString& hostPath) {
+void HelpWindow::showFailure(const QString& dosPath, const QString& reason, const QString& hostPath,
+                             bool missing) {
     const QString where = hostPath.isEmpty()
                               ? QString()
                               : tr("<p>On this computer that is the file <tt>%1</tt>.</p>")
@@ -135,11 +135,12 @@ void HelpWindow::showFailure(const QString& dosPath, const QString& reason,
     m_browser->setHtml(
         tr("<h2>QEL Trekkel Help</h2>"
            "<p style=\"color:#a00000\"><b>The help document %1 cannot be opened.</b></p>"
-           "<p>Reason: %2</p>%3"
-           "<p>The help document <i>qeltrkl.HLP</i> belongs in the program's folder. "
-           "Installing the program again puts it back.</p>")
+           "<p>Reason: %2</p>%3%4")
             .arg(dosPath.isEmpty() ? tr("(none)") : dosPath.toHtmlEscaped(), reason.toHtmlEscaped(),
-                 where));
+                 where,
+                 missing ? tr("<p>The help document <i>qeltrkl.HLP</i> belongs in the program's "
+                              "folder. Installing the program again puts it back.</p>")
+                         : QString()));
 }
 
 QTextBrowser* HelpWindow::browser() const {

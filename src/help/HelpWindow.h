@@ -23,8 +23,10 @@ public:
     bool showDocument(const QString& dosPath, const QByteArray& hostPath);
 
     // Shows the page saying that dosPath cannot be opened because of reason,
-    // naming the host file too when there is one.
-    void showFailure(const QString& dosPath, const QString& reason, const QString& hostPath = {});
+    // naming the host file too when there is one; only a document that is
+    // missing gets the advice to install the program again.
+    void showFailure(const QString& dosPath, const QString& reason, const QString& hostPath = {},
+                     bool missing = false);
 
     // Scrolls to the topic anchored "ctx<contextId>"; without such a topic
     // scrolls to the top and returns false.

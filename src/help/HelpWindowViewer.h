@@ -10,11 +10,14 @@ class Drives;
 class HelpWindow;
 
 // The help viewer over the program's own help window: one window, created
-// on first use and reused. The help file is a DOS path mapped through the
-// drive table; whatever goes wrong in reading it is shown inside the window.
+// on first use and reused. The help file is a DOS path: inside the program's
+// folder (programDir, held at hostProgramDir) it is found there, whatever the
+// drive table holds; elsewhere it is mapped through the drive table. Whatever
+// goes wrong in reading it is shown inside the window.
 class HelpWindowViewer final : public HelpViewer {
 public:
-    explicit HelpWindowViewer(const Drives& drives);
+    explicit HelpWindowViewer(const Drives& drives, QString programDir = {},
+                              QByteArray hostProgramDir = {});
     ~HelpWindowViewer() override;
 
     HelpWindowViewer(const HelpWindowViewer&) = delete;
@@ -29,8 +32,11 @@ public:
 
 private:
     HelpWindow& open(const QString& helpFile);
+    QByteArray hostPathOf(const QString& helpFile) const;
 
     const Drives& m_drives;
+    QString m_programDir;
+    QByteArray m_hostProgramDir;
     QPointer<HelpWindow> m_window;
 };
 

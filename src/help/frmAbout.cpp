@@ -72,6 +72,7 @@ frmAbout::frmAbout(Services& services, QWidget* owner)
     setProperty("HelpContextID", 3);
     // The layout is measured for the classic 8.25 pt dialog font.
     setFont(classicFont(8.25));
+    keepCaptionsWhole(this);
 
     m_Picture2 = picture(this, "Picture2", twipsRect(360, 240, 495, 495),
                          QIcon(QStringLiteral(":/qel/icons/qel-trekkel.svg")).pixmap(32, 32));

@@ -36,7 +36,7 @@ std::optional<DosPath> DosPath::parse(const QString& text) {
     const auto letter = dosDriveLetter(text);
     if (!letter || text.size() < 3 || !isSeparator(text[2]))
         return std::nullopt;
-    DosPath path{*letter, {}};
+    DosPath path{*letter, {}, text[0].isLower()};
     const QStringView rest = QStringView(text).mid(3);
     qsizetype start = 0;
     while (start <= rest.size()) {

@@ -214,7 +214,10 @@ TEST_F(Started, EveryControlAsLaidOut) {
             EXPECT_EQ(captionOf(w), QString::fromUtf8(row.caption));
         }
         EXPECT_EQ(w->toolTip(), QString::fromUtf8(row.toolTip));
-        EXPECT_EQ(w->geometry(), row.geometry);
+        // A caption wider than the layout allowed grows its control to the right.
+        EXPECT_EQ(w->geometry().topLeft(), row.geometry.topLeft());
+        EXPECT_EQ(w->height(), row.geometry.height());
+        EXPECT_GE(w->width(), row.geometry.width());
         EXPECT_EQ(!w->isHidden(), row.visible);
         EXPECT_EQ(w->isEnabled(), row.enabled);
     }

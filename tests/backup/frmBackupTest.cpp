@@ -47,6 +47,20 @@ protected:
     frmBackup m_form{m_drives};
 };
 
+// Owned by the main window, the window manager keeps it above that window.
+TEST_F(frmBackupTest, WithAnOwnerIsItsOwnModelessWindowOwnedByIt) {
+    QWidget owner;
+    frmBackup form(m_drives, &owner);
+    form.show();
+    QWidget* w = form.window();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->parentWidget(), &owner);
+    EXPECT_TRUE(w->isWindow());
+    EXPECT_FALSE(w->isModal());
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_FALSE(owner.isVisible());
+}
+
 TEST_F(frmBackupTest, LaysOutEveryControlInStoredOrderWithItsInitialState) {
     EXPECT_EQ(m_form.window(), nullptr) << "nothing is built before first use";
     m_form.show();

@@ -1,6 +1,8 @@
 #include "controls/DirListBox.h"
 
+#include "ErrorNumber.h"
 #include "TempDriveTable.h"
+#include "platform/DirectoryLister.h"
 #include "platform/Error.h"
 #include "platform/linux/LinuxDirectoryLister.h"
 #include "platform/linux/LinuxDrives.h"
@@ -8,8 +10,6 @@
 #include <QDir>
 #include <QSignalSpy>
 #include <QTest>
-#include "ErrorNumber.h"
-
 #include <gtest/gtest.h>
 
 namespace qel {
@@ -72,7 +72,7 @@ TEST_F(DirListBoxTest, ShowsAncestorsThenSubFoldersOfTheStartDirectory) {
 }
 
 TEST_F(DirListBoxTest, SetPathMovesRemembersAndRaisesChangeOnlyWhenThePathChanges) {
-    m_box.setPath(QStringLiteral("c:\\DATA\\\\ACCT1\\"));
+    m_box.setPath(QStringLiteral("C:\\DATA\\\\ACCT1\\"));
     EXPECT_EQ(m_box.Path(), QStringLiteral("C:\\DATA\\ACCT1"));
     EXPECT_EQ(m_change.count(), 1);
     EXPECT_EQ(m_drives.currentDirectory(u'C'), QStringLiteral("C:\\DATA\\ACCT1"));
@@ -80,11 +80,13 @@ TEST_F(DirListBoxTest, SetPathMovesRemembersAndRaisesChangeOnlyWhenThePathChange
     m_box.setPath(QStringLiteral("C:\\DATA\\ACCT1"));
     EXPECT_EQ(m_change.count(), 1);
 
-    // A drive text goes to that drive's current directory, and back again.
+    // A drive text goes to that drive's current directory, and back again,
+    // with the letter written as the drive text gives it.
     m_box.setPath(QStringLiteral("D:"));
     EXPECT_EQ(m_box.Path(), QStringLiteral("D:\\"));
     m_box.setPath(QStringLiteral("c: [label]"));
-    EXPECT_EQ(m_box.Path(), QStringLiteral("C:\\DATA\\ACCT1"));
+    EXPECT_EQ(m_box.Path(), QStringLiteral("c:\\DATA\\ACCT1"));
+    EXPECT_EQ(m_box.item(0)->text(), QStringLiteral("c:\\"));
     EXPECT_EQ(m_change.count(), 3);
 }
 
@@ -112,6 +114,59 @@ TEST_F(DirListBoxTest, DoubleClickAndEnterOpenFoldersDownAndUp) {
     EXPECT_EQ(m_box.Path(), QStringLiteral("C:\\DATA"));
     EXPECT_EQ(m_change.count(), 3);
     EXPECT_EQ(m_failed.count(), 0);
+}
+
+// The real lister, but some folders cannot be read.
+class UnreadableFolders final : public DirectoryLister {
+public:
+    UnreadableFolders(const DirectoryLister& real, QStringList unreadable)
+        : m_real(real)
+        , m_unreadable(std::move(unreadable)) {}
+    QStringList subFolders(const QString& dosDir) const override {
+        check(dosDir);
+        return m_real.subFolders(dosDir);
+    }
+    QStringList files(const QString& dosDir) const override {
+        check(dosDir);
+        return m_real.files(dosDir);
+    }
+
+private:
+    void check(const QString& dosDir) const {
+        if (m_unreadable.contains(dosDir, Qt::CaseInsensitive))
+            throw Error(err::PermissionDenied);
+    }
+    const DirectoryLister& m_real;
+    QStringList m_unreadable;
+};
+
+// A drive whose remembered folder became unreadable opens at its root; only
+// an unreadable root fails, and a path asked for by name never falls back.
+TEST_F(DirListBoxTest, UnreadableRememberedFolderFallsBackToTheDriveRoot) {
+    const struct {
+        const char* set;
+        QStringList unreadable;
+        const char* path; // nullptr: fails with 70 and stays
+    } cases[] = {
+        {"c:", {"C:\\DATA\\ACCT1"}, "c:\\"},
+        {"C:", {"C:\\DATA\\ACCT1", "C:\\"}, nullptr},
+        {"C:\\DATA\\ACCT1", {"C:\\DATA\\ACCT1"}, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.set);
+        m_drives.setCurrentDirectory(QStringLiteral("C:\\DATA\\ACCT1"));
+        UnreadableFolders lister(m_lister, c.unreadable);
+        DirListBox box(m_drives, lister);
+        box.setPath(QStringLiteral("D:"));
+        if (c.path) {
+            box.setPath(QString::fromLatin1(c.set));
+            EXPECT_EQ(box.Path(), QString::fromLatin1(c.path));
+        } else {
+            EXPECT_EQ(errorNumberOf([&] { box.setPath(QString::fromLatin1(c.set)); }),
+                      err::PermissionDenied);
+            EXPECT_EQ(box.Path(), QStringLiteral("D:\\"));
+        }
+    }
 }
 
 TEST_F(DirListBoxTest, OpeningAVanishedFolderReportsFailedAndStays) {

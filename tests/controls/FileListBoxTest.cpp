@@ -59,6 +59,18 @@ TEST_F(FileListBoxTest, StartsEmptyAndListsTheFolderSetByPath) {
     }
 }
 
+// A name no DOS path can hold shows a look-alike, while List() gives the DOS
+// name that maps back to the file.
+TEST_F(FileListBoxTest, MappedNamesShowLookAlikesAndListTheirDosNames) {
+    m_table.makeFile(QStringLiteral("c/sub/a\\b.CVT"), "x");
+    m_box.setPath(QStringLiteral("C:\\sub"));
+    ASSERT_EQ(m_box.ListCount(), 2);
+    EXPECT_EQ(m_box.item(0)->text(), QString::fromUtf16(u"a\u2216b.CVT"));
+    EXPECT_EQ(m_box.List(0), QString::fromUtf16(u"a\uF05Cb.CVT"));
+    EXPECT_EQ(m_box.item(1)->text(), QStringLiteral("x.y"));
+    EXPECT_EQ(m_box.List(1), QStringLiteral("x.y"));
+}
+
 TEST_F(FileListBoxTest, EachClickTogglesItsEntryAndRaisesClick) {
     m_box.setPath(QStringLiteral("C:\\"));
     click(1);

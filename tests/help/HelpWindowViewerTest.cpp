@@ -1,6 +1,7 @@
 #include "help/HelpWindowViewer.h"
 
 #include "GuiApp.h"
+#include "Screenshot.h"
 #include "TempDriveTable.h"
 #include "help/HelpWindow.h"
 #include "platform/linux/LinuxDrives.h"
@@ -14,8 +15,6 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
-#include "Screenshot.h"
-
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -107,12 +106,13 @@ TEST_F(HelpWindowViewerTest, DocumentThatCannotBeOpenedIsReportedInsideTheWindow
         const char* helpFile;
         const char* shownName;
         const char* reason; // part of the explanation, empty to skip
+        bool missing;       // only then is reinstalling the advice
     } cases[] = {
-        {"C:\\Nowhere\\qeltrkl.HLP", "C:\\Nowhere\\qeltrkl.HLP", ""},
-        {"C:\\Folder\\qeltrkl.HLP", "C:\\Folder\\qeltrkl.HLP", "folder"},
-        {"A:\\qeltrkl.HLP", "A:\\qeltrkl.HLP", "Device unavailable"},
-        {"C:\\<b>odd</b> & co\\qeltrkl.HLP", "C:\\<b>odd</b> & co\\qeltrkl.HLP", ""},
-        {"", "(none)", ""},
+        {"C:\\Nowhere\\qeltrkl.HLP", "C:\\Nowhere\\qeltrkl.HLP", "", true},
+        {"C:\\Folder\\qeltrkl.HLP", "C:\\Folder\\qeltrkl.HLP", "folder", false},
+        {"A:\\qeltrkl.HLP", "A:\\qeltrkl.HLP", "Device unavailable", false},
+        {"C:\\<b>odd</b> & co\\qeltrkl.HLP", "C:\\<b>odd</b> & co\\qeltrkl.HLP", "", true},
+        {"", "(none)", "", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.helpFile);
@@ -121,7 +121,23 @@ TEST_F(HelpWindowViewerTest, DocumentThatCannotBeOpenedIsReportedInsideTheWindow
         EXPECT_TRUE(m_viewer->window()->isVisible());
         EXPECT_TRUE(reportsFailureOf(QString::fromUtf8(c.shownName)));
         EXPECT_TRUE(shownText().contains(QString::fromUtf8(c.reason)));
+        EXPECT_EQ(shownText().contains("Installing the program again"), c.missing);
     }
+}
+
+// The program's folder reaches the viewer even when no drive of the table
+// holds it (a table of only a: and c:).
+TEST_F(HelpWindowViewerTest, DocumentInTheProgramFolderOpensWithoutItsDrive) {
+    m_table.makeFile("prog/lib/qeltrkl.HLP", realDocument());
+    const QByteArray host = QFile::encodeName(m_table.root() + "/prog/lib");
+    HelpWindowViewer viewer(*m_drives, "Z:\\usr\\lib", host);
+    viewer.showContents(1, "Z:\\usr\\lib\\qeltrkl.HLP");
+    ASSERT_NE(viewer.window(), nullptr);
+    EXPECT_TRUE(viewer.window()->browser()->toPlainText().contains("Backup QEL Files"));
+
+    // Outside the program's folder the drive table still decides.
+    viewer.showContents(1, "Z:\\usr\\qeltrkl.HLP");
+    EXPECT_TRUE(viewer.window()->browser()->toPlainText().contains("Device unavailable"));
 }
 
 TEST_F(HelpWindowViewerTest, DocumentIsReadAfreshEachTime) {

@@ -29,9 +29,9 @@ TEST_P(DosPathParse, NormalisesOrRejects) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, DosPathParse,
-                         ::testing::Values(ParseCase{"C:\\", "C:\\"}, ParseCase{"c:\\\\", "C:\\"},
+                         ::testing::Values(ParseCase{"C:\\", "C:\\"}, ParseCase{"c:\\\\", "c:\\"},
                                            ParseCase{"C:\\DATA\\\\ACCT1\\", "C:\\DATA\\ACCT1"},
-                                           ParseCase{"a:/x//y/", "A:\\x\\y"},
+                                           ParseCase{"a:/x//y/", "a:\\x\\y"},
                                            ParseCase{"C:\\.\\A\\.", "C:\\A"},
                                            ParseCase{"C:\\A\\..\\..\\..\\B", "C:\\B"},
                                            ParseCase{"C:\\*.HST", "C:\\*.HST"},
@@ -47,10 +47,13 @@ INSTANTIATE_TEST_SUITE_P(Table, DosPathParse,
 TEST(DosPath, ParentChildAndDriveTexts) {
     const auto path = DosPath::parse(QStringLiteral("c:\\A\\B"));
     ASSERT_TRUE(path);
+    // The letter keeps the case it was written in, through parent and child.
     EXPECT_EQ(path->drive, QChar(u'C'));
-    EXPECT_EQ(path->parent().toString(), QStringLiteral("C:\\A"));
-    EXPECT_EQ(path->parent().parent().parent().toString(), QStringLiteral("C:\\"));
-    EXPECT_EQ(path->child(QStringLiteral("D")).toString(), QStringLiteral("C:\\A\\B\\D"));
+    EXPECT_EQ(path->driveText(), QStringLiteral("c:"));
+    EXPECT_EQ(path->parent().toString(), QStringLiteral("c:\\A"));
+    EXPECT_EQ(path->parent().parent().parent().toString(), QStringLiteral("c:\\"));
+    EXPECT_EQ(path->child(QStringLiteral("D")).toString(), QStringLiteral("c:\\A\\B\\D"));
+    EXPECT_EQ(*path, *DosPath::parse(QStringLiteral("C:\\A\\B")));
 
     EXPECT_TRUE(isDosDriveText(QStringLiteral("C:")));
     EXPECT_TRUE(isDosDriveText(QStringLiteral("a: [STICK]")));

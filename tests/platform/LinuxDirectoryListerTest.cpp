@@ -108,31 +108,51 @@ TEST_F(Lister, UnreadableFolderIsPermissionDenied) {
     EXPECT_EQ(WEXITSTATUS(status), err::PermissionDenied);
 }
 
-TEST(SortDosNames, FoldsCaseAndBreaksTiesByExactText) {
-    QStringList names{QStringLiteral("b"),  QStringLiteral("B"), QStringLiteral("a10"),
-                      QStringLiteral("A2"), u16(u"\u00E9"),      u16(u"\u00C9"),
-                      QStringLiteral("_x")};
-    sortDosNames(names);
-    EXPECT_EQ(names, (QStringList{QStringLiteral("_x"), QStringLiteral("a10"), QStringLiteral("A2"),
-                                  QStringLiteral("B"), QStringLiteral("b"), u16(u"\u00C9"),
-                                  u16(u"\u00E9")}));
+struct SortCase {
+    const char* locale;
+    std::vector<const char*> sorted; // UTF-8
+};
+
+class SortDosNames : public ::testing::TestWithParam<SortCase> {};
+
+// Names sort as the user's locale orders words, case aside; names that
+// collate alike keep a fixed order by their exact text, whatever order the
+// folder gave them in.
+TEST_P(SortDosNames, FollowsTheLocaleAndBreaksTiesByExactText) {
+    QStringList expected;
+    for (const char* name : GetParam().sorted)
+        expected << QString::fromUtf8(name);
+    const QLocale locale(QString::fromLatin1(GetParam().locale));
+    for (const bool reversed : {false, true}) {
+        QStringList names = expected;
+        if (reversed)
+            std::reverse(names.begin(), names.end());
+        else
+            std::rotate(names.begin(), names.begin() + names.size() / 2, names.end());
+        sortDosNames(names, locale);
+        EXPECT_EQ(names, expected) << GetParam().locale;
+    }
 }
 
-TEST(SortDosNames, AgreesWithAPlainFoldedSortOnSharedPrefixesAndShortNames) {
-    QStringList names;
-    for (const char* stem : {"acct", "ACCT", "acc", "Acct1", "acct1", "a", "", "b"})
-        for (const char* tail : {"", "1", "10", "2.HST", "2.hst", "\u00e9", "\u00c9x"})
-            names << QString::fromUtf8(stem) + QString::fromUtf8(tail);
-    names.removeAll(QString());
-    QStringList expected = names;
-    std::stable_sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
-        const int c = a.toCaseFolded().compare(b.toCaseFolded());
-        return c != 0 ? c < 0 : a < b;
-    });
-    std::reverse(names.begin(), names.end());
-    sortDosNames(names);
-    EXPECT_EQ(names, expected);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Locales, SortDosNames,
+    ::testing::Values(SortCase{"en_US",
+                               {"a10", "A2", "B", "b", "\u00C9T\u00C9.TXT", "\u00E9t\u00E9.txt",
+                                "ol", "\u00F6l", "x.tar.gz", "zebra"}},
+                      // The C locale has no order of its own: it sorts as English does.
+                      SortCase{"C",
+                               {"a10", "A2", "B", "b", "\u00C9T\u00C9.TXT", "\u00E9t\u00E9.txt",
+                                "ol", "\u00F6l", "x.tar.gz", "zebra"}},
+                      // Names of plain ASCII alone take a faster road to the same order,
+                      // also where a locale reads two letters as one (Czech "ch" after "h").
+                      SortCase{"en_US",
+                               {"a", "a b", "A_b", "a-b", "a.b", "ch", "cz", "d", "h", "x1", "X10",
+                                "x2"}},
+                      SortCase{"cs_CZ", {"a", "cz", "d", "h", "ch"}},
+                      // Swedish puts "\u00F6" after "z".
+                      SortCase{"sv_SE",
+                               {"a10", "A2", "B", "b", "\u00C9T\u00C9.TXT", "\u00E9t\u00E9.txt",
+                                "ol", "x.tar.gz", "zebra", "\u00F6l"}}));
 
 } // namespace
 } // namespace qel

@@ -309,7 +309,7 @@ TEST(DosDevices, CurrentDirectoryIsRememberedPerDriveWhileItExists) {
 
     EXPECT_EQ(drives.currentDirectory(u'D'), QStringLiteral("D:\\"));
     drives.setCurrentDirectory(QStringLiteral("c:\\DATA\\\\"));
-    EXPECT_EQ(drives.currentDirectory(u'c'), QStringLiteral("C:\\DATA"));
+    EXPECT_EQ(drives.currentDirectory(u'c'), QStringLiteral("c:\\DATA"));
     EXPECT_EQ(drives.currentDirectory(u'D'), QStringLiteral("D:\\"));
     drives.setCurrentDirectory(QStringLiteral("not a path")); // ignored, never fails
     ASSERT_TRUE(QDir(c).removeRecursively());

@@ -156,6 +156,22 @@ TEST_F(QtDialogsTest, ShowsTextIconAndTitleWithTheApplicationTitleWhenNoneIsGive
     EXPECT_EQ(seen[1].icon, QMessageBox::Information);
 }
 
+// Short boxes are wide enough for the window manager to show their title.
+TEST_F(QtDialogsTest, BoxIsAtLeastAsWideAsItsTitleNeeds) {
+    for (const char* title : {"Backup Complete", "Disk full", "File not found", ""}) {
+        int width = 0;
+        int needed = 0;
+        whenBoxShows([&](QMessageBox& box) {
+            width = box.width();
+            needed = titleWidthNeeded(box.windowTitle(), box.font());
+            QTest::keyClick(&box, Qt::Key_Return);
+        });
+        m_dialogs.MsgBox("x", Buttons::OK, Icon::None, DefaultButton::First, title);
+        EXPECT_GE(width, needed) << title;
+        EXPECT_GT(needed, 0) << title;
+    }
+}
+
 TEST_F(QtDialogsTest, BoxWhoseOwnerWindowIsDestroyedAnswersSafely) {
     auto* owner = new QWidget;
     owner->show();

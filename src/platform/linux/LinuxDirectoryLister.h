@@ -2,12 +2,16 @@
 
 #include "platform/DirectoryLister.h"
 
+#include <QLocale>
+
 namespace qel {
 
 class Drives;
 
 // Lists one folder level through the drive table. Names starting with "." are
-// hidden; the others come back in their DOS form (see DosNames.h), ordered without regard to case (ties by exact name).
+// hidden; the others come back in their DOS form (see DosNames.h), ordered
+// as the user's locale orders words, without regard to case (ties by exact
+// name).
 class LinuxDirectoryLister final : public DirectoryLister {
 public:
     explicit LinuxDirectoryLister(const Drives& drives);
@@ -22,8 +26,9 @@ private:
     const Drives& m_drives;
 };
 
-// Sorts names without regard to case; equal folded names keep a fixed order
-// by their exact text, so a listing never shuffles between refills.
-void sortDosNames(QStringList& names);
+// Sorts names as locale orders words, without regard to case; names that
+// collate alike keep a fixed order by their exact text, so a listing never
+// shuffles between refills.
+void sortDosNames(QStringList& names, const QLocale& locale = QLocale::system());
 
 } // namespace qel

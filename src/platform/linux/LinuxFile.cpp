@@ -42,7 +42,7 @@ QDateTime LinuxFile::DateLastModified() const {
 }
 
 QString LinuxFile::DrivePath() const {
-    return m_dosPath.left(1).toUpper() + u':';
+    return m_dosPath.left(1) + u':';
 }
 
 std::int64_t LinuxFile::Size() const {

@@ -1,11 +1,13 @@
 #include "platform/linux/QtDialogs.h"
 
 #include "platform/AppObject.h"
+#include "platform/DisplayText.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPointer>
@@ -45,6 +47,31 @@ protected:
 private:
     bool m_mustAnswer;
 };
+
+} // namespace
+
+int titleWidthNeeded(const QString& title, const QFont& font) {
+    // The window manager draws the title in its own, usually bold, font
+    // between the window's icon and up to three buttons; reserve room for
+    // those beside the text.
+    QFont bold = font;
+    bold.setBold(true);
+    const QFontMetrics fm(bold);
+    return fm.horizontalAdvance(title) + 5 * (fm.height() + 6);
+}
+
+namespace {
+
+// A short box would be narrower than its title, and the window manager
+// would cut the title.
+void reserveTitleWidth(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    grid->addItem(new QSpacerItem(titleWidthNeeded(box.windowTitle(), box.font()), 0,
+                                  QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
 
 QMessageBox::Icon toQt(Icon icon) {
     switch (icon) {
@@ -170,7 +197,7 @@ Answer QtDialogs::MsgBox(const QString& text, Buttons buttons, Icon icon,
     box->setWindowTitle(title.isEmpty() ? m_app.Title() : title);
     // Descriptions may carry file names with "<" or "&"; never read them as markup.
     box->setTextFormat(Qt::PlainText);
-    box->setText(text);
+    box->setText(displayText(text));
     box->setIcon(toQt(icon));
 
     const ButtonPair pair = toQt(buttons);
@@ -187,6 +214,8 @@ Answer QtDialogs::MsgBox(const QString& text, Buttons buttons, Icon icon,
         box->setEscapeButton(first);
     }
 
+    // Last: setting the icon or text may rebuild the box's layout.
+    reserveTitleWidth(*box);
     ++m_openBoxes;
     box->exec();
     --m_openBoxes;

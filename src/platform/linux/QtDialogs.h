@@ -2,9 +2,15 @@
 
 #include "platform/Dialogs.h"
 
+#include <QFont>
+
 namespace qel {
 
 class AppObject;
+
+// The width a window needs for the window manager to show title whole beside
+// its frame buttons, for a window whose font is font.
+int titleWidthNeeded(const QString& title, const QFont& font);
 
 // Message boxes through QMessageBox and event yields through the Qt event
 // loop. Needs a QApplication; call from the user-interface thread only.

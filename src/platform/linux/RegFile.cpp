@@ -4,7 +4,10 @@
 
 #include <QList>
 #include <QStringList>
+#include <QStringTokenizer>
 #include <QStringView>
+#include <utility>
+#include <vector>
 
 namespace qel {
 
@@ -25,7 +28,7 @@ QString decode(QByteArrayView text) {
     return QString::fromUtf8(text);
 }
 
-QString rootLongName(const QString& root) {
+QStringView rootLongName(QStringView root) {
     static const QHash<QString, QString> shortNames = {
         {QStringLiteral("hklm"), QStringLiteral("hkey_local_machine")},
         {QStringLiteral("hkcu"), QStringLiteral("hkey_current_user")},
@@ -33,7 +36,8 @@ QString rootLongName(const QString& root) {
         {QStringLiteral("hku"), QStringLiteral("hkey_users")},
         {QStringLiteral("hkcc"), QStringLiteral("hkey_current_config")},
     };
-    return shortNames.value(root, root);
+    const auto longName = shortNames.constFind(QString::fromRawData(root.data(), root.size()));
+    return longName == shortNames.constEnd() ? root : QStringView(*longName);
 }
 
 int hexDigit(QChar c) {
@@ -86,6 +90,69 @@ bool onlySpaceLeft(QStringView text, qsizetype pos) {
     return text.sliced(pos).trimmed().isEmpty();
 }
 
+// The stored keys as a tree of their path components, so that a [-key] line
+// reaches the keys below it without looking at any other key; each key is
+// taken out at most once for each time it was added, which keeps parsing
+// linear however the keys and deletions interleave.
+class KeyTree final {
+public:
+    // Notes a normalized path as a stored key.
+    void add(const QString& path) {
+        qsizetype node = 0;
+        for (QStringView part : QStringTokenizer(path, QLatin1Char('\\'))) {
+            auto child = m_nodes[node].children.constFind(borrowed(part));
+            if (child == m_nodes[node].children.constEnd()) {
+                m_nodes.emplace_back();
+                child =
+                    m_nodes[node].children.insert(part.toString(), qsizetype(m_nodes.size() - 1));
+            }
+            node = *child;
+        }
+        m_nodes[node].path = path;
+    }
+
+    // Takes the key at a normalized path and every key below it out of the
+    // tree; returns their paths.
+    QStringList cut(const QString& path) {
+        qsizetype parent = -1;
+        qsizetype node = 0;
+        QString name;
+        for (QStringView part : QStringTokenizer(path, QLatin1Char('\\'))) {
+            name = borrowed(part);
+            const auto child = m_nodes[node].children.constFind(name);
+            if (child == m_nodes[node].children.constEnd())
+                return {};
+            parent = node;
+            node = *child;
+        }
+        m_nodes[parent].children.remove(name);
+        // A loop, not recursion: a path may be thousands of components deep.
+        QStringList paths;
+        std::vector<qsizetype> pending{node};
+        while (!pending.empty()) {
+            Node taken = std::exchange(m_nodes[pending.back()], {});
+            pending.pop_back();
+            if (!taken.path.isEmpty())
+                paths.append(taken.path);
+            for (qsizetype child : std::as_const(taken.children))
+                pending.push_back(child);
+        }
+        return paths;
+    }
+
+private:
+    // Most components are there already: looking them up copies nothing.
+    static QString borrowed(QStringView part) {
+        return QString::fromRawData(part.data(), part.size());
+    }
+
+    struct Node {
+        QHash<QString, qsizetype> children;
+        QString path; // empty unless a stored key ends here
+    };
+    std::vector<Node> m_nodes = std::vector<Node>(1);
+};
+
 bool isBelow(const QString& key, const QString& ancestor) {
     return key.size() > ancestor.size() && key.startsWith(ancestor) &&
            key[ancestor.size()] == QLatin1Char('\\');
@@ -99,11 +166,20 @@ QByteArray textBytes(const QString& s) {
 
 } // namespace
 
-QString RegFile::normalizedPath(const QString& keyPath) {
-    QStringList parts = keyPath.toCaseFolded().split(QLatin1Char('\\'), Qt::SkipEmptyParts);
-    if (!parts.isEmpty())
-        parts.front() = rootLongName(parts.front());
-    return parts.join(QLatin1Char('\\'));
+QString RegFile::normalizedPath(QString keyPath) {
+    // Built in one buffer: the parser calls this for every key line.
+    const QString folded = std::move(keyPath).toCaseFolded();
+    QString path;
+    path.reserve(folded.size() + 16); // room for the longest root name
+    for (QStringView part : QStringTokenizer(folded, QLatin1Char('\\'), Qt::SkipEmptyParts)) {
+        if (path.isEmpty()) {
+            path += rootLongName(part);
+        } else {
+            path += QLatin1Char('\\');
+            path += part;
+        }
+    }
+    return path;
 }
 
 // Reads the file line by line; hex data may continue over lines ending "\".
@@ -138,7 +214,7 @@ public:
 private:
     void keyLine(QStringView line) {
         const qsizetype close = line.lastIndexOf(QLatin1Char(']'));
-        m_key.reset();
+        m_values = nullptr;
         if (close < 0 || !onlySpaceLeft(line, close + 1)) {
             ++m_out.m_skipped;
             return;
@@ -153,13 +229,16 @@ private:
             return;
         }
         if (remove) {
-            m_out.m_keys.removeIf(
-                [&](const auto& k) { return k.key() == path || isBelow(k.key(), path); });
+            for (const QString& gone : m_tree.cut(path))
+                m_out.m_keys.remove(gone);
             return;
         }
-        if (!m_out.m_keys.contains(path))
-            m_out.m_keys.insert(path, {});
-        m_key = path;
+        auto key = m_out.m_keys.find(path);
+        if (key == m_out.m_keys.end()) {
+            key = m_out.m_keys.insert(path, {});
+            m_tree.add(path);
+        }
+        m_values = &*key;
     }
 
     void valueLine(QStringView line) {
@@ -195,15 +274,14 @@ private:
             value = typedStringData(data.sliced(4));
 
         // Values under a key that was not opened (or was cut) go nowhere.
-        if ((!value && !removeValue) || !m_key) {
+        if ((!value && !removeValue) || !m_values) {
             ++m_out.m_skipped;
             return;
         }
-        auto& values = m_out.m_keys[*m_key];
         if (removeValue)
-            values.remove(name);
+            m_values->remove(name);
         else
-            values.insert(name, *value);
+            m_values->insert(name, *value);
     }
 
     static std::optional<RegValue> stringData(QStringView data, std::uint32_t type) {
@@ -309,7 +387,10 @@ private:
     QStringView m_text;
     qsizetype m_pos = 0;
     RegFile& m_out;
-    std::optional<QString> m_key;
+    KeyTree m_tree;
+    // The values of the key the last key line opened; only key lines add or
+    // remove keys, so the pointer holds until the next one.
+    QHash<QString, RegValue>* m_values = nullptr;
 };
 
 RegFile RegFile::parse(QByteArrayView text) {

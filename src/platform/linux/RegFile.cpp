@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QStringTokenizer>
 #include <QStringView>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -38,6 +39,18 @@ QStringView rootLongName(QStringView root) {
     };
     const auto longName = shortNames.constFind(QString::fromRawData(root.data(), root.size()));
     return longName == shortNames.constEnd() ? root : QStringView(*longName);
+}
+
+// What QString::toCaseFolded gives, with ASCII folded by hand: the general
+// folding looks every character up in a table, and nearly every name in a
+// store is ASCII, whose folding is its lower case.
+QString caseFolded(QString s) {
+    if (!std::all_of(s.cbegin(), s.cend(), [](QChar c) { return c.unicode() < 0x80; }))
+        return std::move(s).toCaseFolded();
+    for (QChar& c : s)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    return s;
 }
 
 int hexDigit(QChar c) {
@@ -168,7 +181,7 @@ QByteArray textBytes(const QString& s) {
 
 QString RegFile::normalizedPath(QString keyPath) {
     // Built in one buffer: the parser calls this for every key line.
-    const QString folded = std::move(keyPath).toCaseFolded();
+    const QString folded = caseFolded(std::move(keyPath));
     QString path;
     path.reserve(folded.size() + 16); // room for the longest root name
     for (QStringView part : QStringTokenizer(folded, QLatin1Char('\\'), Qt::SkipEmptyParts)) {
@@ -247,7 +260,7 @@ private:
         if (line.startsWith(QLatin1Char('@'))) {
             pos = 1;
         } else if (auto n = quoted(line, pos)) {
-            name = n->toCaseFolded();
+            name = caseFolded(std::move(*n));
         } else {
             ++m_out.m_skipped;
             return;

@@ -103,67 +103,162 @@ bool onlySpaceLeft(QStringView text, qsizetype pos) {
     return text.sliced(pos).trimmed().isEmpty();
 }
 
-// The stored keys as a tree of their path components, so that a [-key] line
-// reaches the keys below it without looking at any other key; each key is
-// taken out at most once for each time it was added, which keeps parsing
-// linear however the keys and deletions interleave.
+// The stored keys as a tree over their paths, with a node only where paths
+// branch or a key ends, so that a [-key] line reaches exactly the keys below
+// it without looking at any other key. Adding a key makes at most two nodes
+// and each node is taken out once, which keeps parsing linear however keys
+// and deletions interleave, and the tree no bigger than the keys, however
+// deep their paths.
 class KeyTree final {
 public:
     // Notes a normalized path as a stored key.
     void add(const QString& path) {
-        qsizetype node = 0;
-        for (QStringView part : QStringTokenizer(path, QLatin1Char('\\'))) {
-            auto child = m_nodes[node].children.constFind(borrowed(part));
-            if (child == m_nodes[node].children.constEnd()) {
-                m_nodes.emplace_back();
-                child =
-                    m_nodes[node].children.insert(part.toString(), qsizetype(m_nodes.size() - 1));
+        int node = 0;
+        for (;;) {
+            const qsizetype start = labelStart(node);
+            const auto edge = m_edges.constFind(Edge{node, component(path, start)});
+            if (edge == m_edges.constEnd()) {
+                link(node, newNode(path, path.size(), true));
+                return;
             }
-            node = *child;
+            const int child = *edge;
+            const qsizetype length = m_nodes[child].length;
+            const qsizetype shared = sharedLength(path, m_nodes[child].path, start, length);
+            if (shared == length && shared == path.size()) {
+                m_nodes[child].stored = true;
+                return;
+            }
+            if (shared == length && path[shared] == QLatin1Char('\\')) {
+                node = child;
+                continue;
+            }
+            // The paths part inside the child's label: a node for the part
+            // they share goes between.
+            const qsizetype at =
+                shared == path.size() && m_nodes[child].path[shared] == QLatin1Char('\\')
+                    ? shared
+                    : path.lastIndexOf(QLatin1Char('\\'), shared - 1);
+            unlink(child);
+            const int middle = newNode(path, at, at == path.size());
+            link(node, middle);
+            link(middle, child);
+            if (at < path.size())
+                link(middle, newNode(path, path.size(), true));
+            return;
         }
-        m_nodes[node].path = path;
     }
 
     // Takes the key at a normalized path and every key below it out of the
     // tree; returns their paths.
     QStringList cut(const QString& path) {
-        qsizetype parent = -1;
-        qsizetype node = 0;
-        QString name;
-        for (QStringView part : QStringTokenizer(path, QLatin1Char('\\'))) {
-            name = borrowed(part);
-            const auto child = m_nodes[node].children.constFind(name);
-            if (child == m_nodes[node].children.constEnd())
+        int node = 0;
+        for (;;) {
+            const qsizetype start = labelStart(node);
+            const auto edge = m_edges.constFind(Edge{node, component(path, start)});
+            if (edge == m_edges.constEnd())
                 return {};
-            parent = node;
-            node = *child;
+            const int child = *edge;
+            const Node& c = m_nodes[child];
+            const qsizetype shared = sharedLength(path, c.path, start, c.length);
+            if (shared == path.size() &&
+                (shared == c.length || c.path[shared] == QLatin1Char('\\')))
+                return cutBelow(child);
+            if (shared < c.length || path[shared] != QLatin1Char('\\'))
+                return {};
+            node = child;
         }
-        m_nodes[parent].children.remove(name);
-        // A loop, not recursion: a path may be thousands of components deep.
+    }
+
+private:
+    struct Node {
+        QString path;         // starts with this node's path; shared with a key's
+        qsizetype length = 0; // of this node's path
+        bool stored = false;
+        int parent = -1;
+        int first = -1; // child
+        int next = -1;  // sibling
+        int previous = -1;
+    };
+
+    // A node's place under its parent, by the first component of its label;
+    // the name points into the node's own path.
+    struct Edge {
+        int parent;
+        QStringView name;
+        friend bool operator==(const Edge&, const Edge&) = default;
+        friend size_t qHash(const Edge& e, size_t seed) {
+            return qHashMulti(seed, e.parent, e.name);
+        }
+    };
+
+    static QStringView component(const QString& path, qsizetype start) {
+        const qsizetype end = path.indexOf(QLatin1Char('\\'), start);
+        return QStringView(path).sliced(start, (end < 0 ? path.size() : end) - start);
+    }
+
+    static qsizetype sharedLength(const QString& a, const QString& b, qsizetype from,
+                                  qsizetype bLength) {
+        const qsizetype limit = std::min(a.size(), bLength);
+        while (from < limit && a[from] == b[from])
+            ++from;
+        return from;
+    }
+
+    qsizetype labelStart(int node) const { return node == 0 ? 0 : m_nodes[node].length + 1; }
+
+    Edge edgeOf(int node) const {
+        const Node& n = m_nodes[node];
+        return Edge{n.parent, component(n.path, labelStart(n.parent))};
+    }
+
+    int newNode(const QString& path, qsizetype length, bool stored) {
+        m_nodes.push_back(Node{path, length, stored});
+        return int(m_nodes.size() - 1);
+    }
+
+    void link(int parent, int child) {
+        Node& c = m_nodes[child];
+        c.parent = parent;
+        c.previous = -1;
+        c.next = m_nodes[parent].first;
+        if (c.next >= 0)
+            m_nodes[c.next].previous = child;
+        m_nodes[parent].first = child;
+        m_edges.insert(edgeOf(child), child);
+    }
+
+    void unlink(int child) {
+        m_edges.remove(edgeOf(child));
+        const Node& c = m_nodes[child];
+        if (c.previous >= 0)
+            m_nodes[c.previous].next = c.next;
+        else
+            m_nodes[c.parent].first = c.next;
+        if (c.next >= 0)
+            m_nodes[c.next].previous = c.previous;
+    }
+
+    QStringList cutBelow(int top) {
+        unlink(top);
+        // A loop, not recursion: keys may be nested thousands deep.
         QStringList paths;
-        std::vector<qsizetype> pending{node};
+        std::vector<int> pending{top};
         while (!pending.empty()) {
-            Node taken = std::exchange(m_nodes[pending.back()], {});
+            const int node = pending.back();
             pending.pop_back();
-            if (!taken.path.isEmpty())
-                paths.append(taken.path);
-            for (qsizetype child : std::as_const(taken.children))
+            for (int child = m_nodes[node].first; child >= 0; child = m_nodes[child].next) {
+                m_edges.remove(edgeOf(child)); // before its path goes
                 pending.push_back(child);
+            }
+            Node taken = std::exchange(m_nodes[node], {});
+            if (taken.stored)
+                paths.append(taken.path.left(taken.length));
         }
         return paths;
     }
 
-private:
-    // Most components are there already: looking them up copies nothing.
-    static QString borrowed(QStringView part) {
-        return QString::fromRawData(part.data(), part.size());
-    }
-
-    struct Node {
-        QHash<QString, qsizetype> children;
-        QString path; // empty unless a stored key ends here
-    };
-    std::vector<Node> m_nodes = std::vector<Node>(1);
+    std::vector<Node> m_nodes = std::vector<Node>(1); // the root
+    QHash<Edge, int> m_edges;
 };
 
 bool isBelow(const QString& key, const QString& ancestor) {

@@ -4,6 +4,7 @@
 
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace qel {
 namespace {
@@ -93,6 +94,41 @@ TEST(RegFile, DeletionLinesRemoveKeysWithTheirSubkeysAndValues) {
     EXPECT_FALSE(file.hasKey(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Gone")));
     EXPECT_FALSE(file.hasKey(QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Gone\\Below")));
     EXPECT_EQ(file.skippedLines(), 1); // the value under the deleted key
+}
+
+TEST(RegFile, InterleavedDeletionsTakeExactlyTheKeyAndItsSubkeys) {
+    // Each step appends lines to the store read so far; keys are checked
+    // after every step, so keys made again below a deleted one count too.
+    struct Step {
+        const char* lines;
+        std::vector<const char*> present, absent;
+    };
+    const std::vector<Step> steps = {
+        {"[HKLM\\S\\A\\B]\n\"v\"=\"old\"\n[HKLM\\S\\AB]\n[HKLM\\S\\A\\C\\D]\n",
+         {"S\\A\\B", "S\\AB", "S\\A\\C\\D"},
+         {}},
+        {"[-hkey_local_machine\\s\\a\\c]\n[-HKLM\\S\\Missing]\n",
+         {"S\\A\\B", "S\\AB"},
+         {"S\\A\\C", "S\\A\\C\\D"}},
+        {"[HKLM\\S\\A\\C\\D\\E]\n", {"S\\A\\C\\D\\E", "S\\A\\C"}, {}},
+        {"[-HKEY_LOCAL_MACHINE\\\\S\\A\\]\n", {"S\\AB"}, {"S\\A", "S\\A\\B", "S\\A\\C\\D\\E"}},
+        {"[HKLM\\S\\A\\B]\n\"w\"=\"new\"\n", {"S\\A\\B", "S\\A"}, {"S\\A\\C"}},
+    };
+    QByteArray text = "REGEDIT4\n";
+    for (const Step& step : steps) {
+        text += step.lines;
+        SCOPED_TRACE(text.toStdString());
+        const RegFile file = RegFile::parse(text);
+        for (const char* key : step.present)
+            EXPECT_TRUE(file.hasKey(QStringLiteral("HKEY_LOCAL_MACHINE\\") + key)) << key;
+        for (const char* key : step.absent)
+            EXPECT_FALSE(file.hasKey(QStringLiteral("HKEY_LOCAL_MACHINE\\") + key)) << key;
+    }
+    // A key made again starts without the values it had before its deletion.
+    const QString b = QStringLiteral("HKEY_LOCAL_MACHINE\\S\\A\\B");
+    const RegFile file = RegFile::parse(text);
+    EXPECT_FALSE(file.value(b, QStringLiteral("v")));
+    EXPECT_EQ(file.value(b, QStringLiteral("w"))->data, sz("new"));
 }
 
 TEST(RegFile, UnreadableLinesAreSkippedWithoutHarmingTheirNeighbours) {

@@ -4,7 +4,11 @@
 
 #include <QList>
 #include <QStringList>
+#include <QStringTokenizer>
 #include <QStringView>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace qel {
 
@@ -25,7 +29,7 @@ QString decode(QByteArrayView text) {
     return QString::fromUtf8(text);
 }
 
-QString rootLongName(const QString& root) {
+QStringView rootLongName(QStringView root) {
     static const QHash<QString, QString> shortNames = {
         {QStringLiteral("hklm"), QStringLiteral("hkey_local_machine")},
         {QStringLiteral("hkcu"), QStringLiteral("hkey_current_user")},
@@ -33,7 +37,20 @@ QString rootLongName(const QString& root) {
         {QStringLiteral("hku"), QStringLiteral("hkey_users")},
         {QStringLiteral("hkcc"), QStringLiteral("hkey_current_config")},
     };
-    return shortNames.value(root, root);
+    const auto longName = shortNames.constFind(QString::fromRawData(root.data(), root.size()));
+    return longName == shortNames.constEnd() ? root : QStringView(*longName);
+}
+
+// What QString::toCaseFolded gives, with ASCII folded by hand: the general
+// folding looks every character up in a table, and nearly every name in a
+// store is ASCII, whose folding is its lower case.
+QString caseFolded(QString s) {
+    if (!std::all_of(s.cbegin(), s.cend(), [](QChar c) { return c.unicode() < 0x80; }))
+        return std::move(s).toCaseFolded();
+    for (QChar& c : s)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    return s;
 }
 
 int hexDigit(QChar c) {
@@ -86,6 +103,164 @@ bool onlySpaceLeft(QStringView text, qsizetype pos) {
     return text.sliced(pos).trimmed().isEmpty();
 }
 
+// The stored keys as a tree over their paths, with a node only where paths
+// branch or a key ends, so that a [-key] line reaches exactly the keys below
+// it without looking at any other key. Adding a key makes at most two nodes
+// and each node is taken out once, which keeps parsing linear however keys
+// and deletions interleave, and the tree no bigger than the keys, however
+// deep their paths.
+class KeyTree final {
+public:
+    // Notes a normalized path as a stored key.
+    void add(const QString& path) {
+        int node = 0;
+        for (;;) {
+            const qsizetype start = labelStart(node);
+            const auto edge = m_edges.constFind(Edge{node, component(path, start)});
+            if (edge == m_edges.constEnd()) {
+                link(node, newNode(path, path.size(), true));
+                return;
+            }
+            const int child = *edge;
+            const qsizetype length = m_nodes[child].length;
+            const qsizetype shared = sharedLength(path, m_nodes[child].path, start, length);
+            if (shared == length && shared == path.size()) {
+                m_nodes[child].stored = true;
+                return;
+            }
+            if (shared == length && path[shared] == QLatin1Char('\\')) {
+                node = child;
+                continue;
+            }
+            // The paths part inside the child's label: a node for the part
+            // they share goes between.
+            const qsizetype at =
+                shared == path.size() && m_nodes[child].path[shared] == QLatin1Char('\\')
+                    ? shared
+                    : path.lastIndexOf(QLatin1Char('\\'), shared - 1);
+            unlink(child);
+            const int middle = newNode(path, at, at == path.size());
+            link(node, middle);
+            link(middle, child);
+            if (at < path.size())
+                link(middle, newNode(path, path.size(), true));
+            return;
+        }
+    }
+
+    // Takes the key at a normalized path and every key below it out of the
+    // tree; returns their paths.
+    QStringList cut(const QString& path) {
+        int node = 0;
+        for (;;) {
+            const qsizetype start = labelStart(node);
+            const auto edge = m_edges.constFind(Edge{node, component(path, start)});
+            if (edge == m_edges.constEnd())
+                return {};
+            const int child = *edge;
+            const Node& c = m_nodes[child];
+            const qsizetype shared = sharedLength(path, c.path, start, c.length);
+            if (shared == path.size() &&
+                (shared == c.length || c.path[shared] == QLatin1Char('\\')))
+                return cutBelow(child);
+            if (shared < c.length || path[shared] != QLatin1Char('\\'))
+                return {};
+            node = child;
+        }
+    }
+
+private:
+    struct Node {
+        QString path;         // starts with this node's path; shared with a key's
+        qsizetype length = 0; // of this node's path
+        bool stored = false;
+        int parent = -1;
+        int first = -1; // child
+        int next = -1;  // sibling
+        int previous = -1;
+    };
+
+    // A node's place under its parent, by the first component of its label;
+    // the name points into the node's own path.
+    struct Edge {
+        int parent;
+        QStringView name;
+        friend bool operator==(const Edge&, const Edge&) = default;
+        friend size_t qHash(const Edge& e, size_t seed) {
+            return qHashMulti(seed, e.parent, e.name);
+        }
+    };
+
+    static QStringView component(const QString& path, qsizetype start) {
+        const qsizetype end = path.indexOf(QLatin1Char('\\'), start);
+        return QStringView(path).sliced(start, (end < 0 ? path.size() : end) - start);
+    }
+
+    static qsizetype sharedLength(const QString& a, const QString& b, qsizetype from,
+                                  qsizetype bLength) {
+        const qsizetype limit = std::min(a.size(), bLength);
+        while (from < limit && a[from] == b[from])
+            ++from;
+        return from;
+    }
+
+    qsizetype labelStart(int node) const { return node == 0 ? 0 : m_nodes[node].length + 1; }
+
+    Edge edgeOf(int node) const {
+        const Node& n = m_nodes[node];
+        return Edge{n.parent, component(n.path, labelStart(n.parent))};
+    }
+
+    int newNode(const QString& path, qsizetype length, bool stored) {
+        m_nodes.push_back(Node{path, length, stored});
+        return int(m_nodes.size() - 1);
+    }
+
+    void link(int parent, int child) {
+        Node& c = m_nodes[child];
+        c.parent = parent;
+        c.previous = -1;
+        c.next = m_nodes[parent].first;
+        if (c.next >= 0)
+            m_nodes[c.next].previous = child;
+        m_nodes[parent].first = child;
+        m_edges.insert(edgeOf(child), child);
+    }
+
+    void unlink(int child) {
+        m_edges.remove(edgeOf(child));
+        const Node& c = m_nodes[child];
+        if (c.previous >= 0)
+            m_nodes[c.previous].next = c.next;
+        else
+            m_nodes[c.parent].first = c.next;
+        if (c.next >= 0)
+            m_nodes[c.next].previous = c.previous;
+    }
+
+    QStringList cutBelow(int top) {
+        unlink(top);
+        // A loop, not recursion: keys may be nested thousands deep.
+        QStringList paths;
+        std::vector<int> pending{top};
+        while (!pending.empty()) {
+            const int node = pending.back();
+            pending.pop_back();
+            for (int child = m_nodes[node].first; child >= 0; child = m_nodes[child].next) {
+                m_edges.remove(edgeOf(child)); // before its path goes
+                pending.push_back(child);
+            }
+            Node taken = std::exchange(m_nodes[node], {});
+            if (taken.stored)
+                paths.append(taken.path.left(taken.length));
+        }
+        return paths;
+    }
+
+    std::vector<Node> m_nodes = std::vector<Node>(1); // the root
+    QHash<Edge, int> m_edges;
+};
+
 bool isBelow(const QString& key, const QString& ancestor) {
     return key.size() > ancestor.size() && key.startsWith(ancestor) &&
            key[ancestor.size()] == QLatin1Char('\\');
@@ -99,11 +274,20 @@ QByteArray textBytes(const QString& s) {
 
 } // namespace
 
-QString RegFile::normalizedPath(const QString& keyPath) {
-    QStringList parts = keyPath.toCaseFolded().split(QLatin1Char('\\'), Qt::SkipEmptyParts);
-    if (!parts.isEmpty())
-        parts.front() = rootLongName(parts.front());
-    return parts.join(QLatin1Char('\\'));
+QString RegFile::normalizedPath(QString keyPath) {
+    // Built in one buffer: the parser calls this for every key line.
+    const QString folded = caseFolded(std::move(keyPath));
+    QString path;
+    path.reserve(folded.size() + 16); // room for the longest root name
+    for (QStringView part : QStringTokenizer(folded, QLatin1Char('\\'), Qt::SkipEmptyParts)) {
+        if (path.isEmpty()) {
+            path += rootLongName(part);
+        } else {
+            path += QLatin1Char('\\');
+            path += part;
+        }
+    }
+    return path;
 }
 
 // Reads the file line by line; hex data may continue over lines ending "\".
@@ -138,7 +322,7 @@ public:
 private:
     void keyLine(QStringView line) {
         const qsizetype close = line.lastIndexOf(QLatin1Char(']'));
-        m_key.reset();
+        m_values = nullptr;
         if (close < 0 || !onlySpaceLeft(line, close + 1)) {
             ++m_out.m_skipped;
             return;
@@ -153,13 +337,16 @@ private:
             return;
         }
         if (remove) {
-            m_out.m_keys.removeIf(
-                [&](const auto& k) { return k.key() == path || isBelow(k.key(), path); });
+            for (const QString& gone : m_tree.cut(path))
+                m_out.m_keys.remove(gone);
             return;
         }
-        if (!m_out.m_keys.contains(path))
-            m_out.m_keys.insert(path, {});
-        m_key = path;
+        auto key = m_out.m_keys.find(path);
+        if (key == m_out.m_keys.end()) {
+            key = m_out.m_keys.insert(path, {});
+            m_tree.add(path);
+        }
+        m_values = &*key;
     }
 
     void valueLine(QStringView line) {
@@ -168,7 +355,7 @@ private:
         if (line.startsWith(QLatin1Char('@'))) {
             pos = 1;
         } else if (auto n = quoted(line, pos)) {
-            name = n->toCaseFolded();
+            name = caseFolded(std::move(*n));
         } else {
             ++m_out.m_skipped;
             return;
@@ -195,15 +382,14 @@ private:
             value = typedStringData(data.sliced(4));
 
         // Values under a key that was not opened (or was cut) go nowhere.
-        if ((!value && !removeValue) || !m_key) {
+        if ((!value && !removeValue) || !m_values) {
             ++m_out.m_skipped;
             return;
         }
-        auto& values = m_out.m_keys[*m_key];
         if (removeValue)
-            values.remove(name);
+            m_values->remove(name);
         else
-            values.insert(name, *value);
+            m_values->insert(name, *value);
     }
 
     static std::optional<RegValue> stringData(QStringView data, std::uint32_t type) {
@@ -309,7 +495,10 @@ private:
     QStringView m_text;
     qsizetype m_pos = 0;
     RegFile& m_out;
-    std::optional<QString> m_key;
+    KeyTree m_tree;
+    // The values of the key the last key line opened; only key lines add or
+    // remove keys, so the pointer holds until the next one.
+    QHash<QString, RegValue>* m_values = nullptr;
 };
 
 RegFile RegFile::parse(QByteArrayView text) {

@@ -31,7 +31,7 @@ public:
     static RegFile parse(QByteArrayView text);
 
     // Whether the key exists: named in a [key] line, or an ancestor of one
-    // (found by a scan; the store is small).
+    // (found by a scan, which costs less than parsing the store did).
     bool hasKey(const QString& keyPath) const;
     // The key's values by case-folded name ("" is the default value);
     // nullopt when the key does not exist.
@@ -43,7 +43,7 @@ public:
 
     // The form key paths are compared in: components without empty ones,
     // the root's long name, case-folded.
-    static QString normalizedPath(const QString& keyPath);
+    static QString normalizedPath(QString keyPath);
 
 private:
     QHash<QString, QHash<QString, RegValue>> m_keys;

@@ -24,7 +24,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -61,7 +60,8 @@ FrmMain::FrmMain(Services& services)
     : m_services(services) {
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(QStringLiteral("Qel Trekkel"));
-    setWindowIcon(QIcon(QStringLiteral(":/qel/icons/qel-trekkel.svg")));
+    // No icon of its own: the application's icon is the same picture, and
+    // reading the picture again would be paid before the first paint.
     setProperty("HelpContextID", 130);
     setProperty("Tag", QStringLiteral("This is where all the activity occurs. Selecting the QEL "
                                       "directories and files to be backed up. Executing the "

@@ -542,9 +542,6 @@ void CopyEngine::writeFailed(int errnum, int out, const CopyItem& item) const {
 
 void CopyEngine::verify(const Step& step, const Pending& copy) {
     const int fd = copy.fd.get();
-    // The copy is durable, so its pages are clean: dropping them makes the
-    // read below come from the medium, not from memory.
-    posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
     XXH3_64bits_reset(m_hash.get());
     struct stat st {};
     if (fstat(fd, &st) != 0)
@@ -602,6 +599,13 @@ void CopyEngine::commit(Step& step) {
                 throw errnoError(errno, IoSide::Destination, p.item->dosTarget);
         }
     }
+    // The copies are durable, so their pages are clean: dropping them makes
+    // the reads below come from the medium, not from memory. Asking for all
+    // of them at once lets the device read them together.
+    for (const Pending& p : pending)
+        posix_fadvise(p.fd.get(), 0, 0, POSIX_FADV_DONTNEED);
+    for (const Pending& p : pending)
+        posix_fadvise(p.fd.get(), 0, 0, POSIX_FADV_WILLNEED);
     m_buffer.resize(kBufferSize);
     std::size_t verified = 0;
     std::optional<Error> mismatch;

@@ -67,14 +67,6 @@ QByteArray randomTempName() {
     return name;
 }
 
-bool isOutOfRoom(int errnum) {
-    return errnum == ENOSPC || errnum == EDQUOT;
-}
-
-bool isRefusal(int errnum) {
-    return errnum == EPERM || errnum == EACCES;
-}
-
 // What a file system that keeps no such thing (times before 1980 on FAT, or
 // none at all) says to a time stamp; the copy itself is still good.
 bool isRefusedExtra(int errnum) {
@@ -103,10 +95,12 @@ bool sameTimeOnDisk(const timespec& source, const timespec& target) {
            (target.tv_nsec == 0 && std::abs(source.tv_sec - target.tv_sec) <= 2);
 }
 
+// Holes read as zeros: hashed and, where a file system has no holes, written.
+constexpr std::array<char, 1 << 16> kZeros{};
+
 void hashZeros(XXH3_state_t* hash, off_t count) {
-    static const std::array<char, 1 << 16> zeros{};
-    for (; count > 0; count -= off_t(zeros.size()))
-        XXH3_64bits_update(hash, zeros.data(), size_t(std::min<off_t>(count, zeros.size())));
+    for (; count > 0; count -= off_t(kZeros.size()))
+        XXH3_64bits_update(hash, kZeros.data(), size_t(std::min<off_t>(count, kZeros.size())));
 }
 
 // Whether syncfs(2) alone makes the files of this file system durable. On the
@@ -379,8 +373,7 @@ bool CopyEngine::copyOne(Step& step, const CopyItem& item) {
                              O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
         if (temp.fd.valid() || errno == EEXIST)
             continue;
-        if (isOutOfRoom(errno) ||
-            (isRefusal(errno) && refusalMeansFull(step.targetDir, step.targetDir)))
+        if (meansOutOfRoom(errno, step.targetDir, step.targetDir))
             throw OutOfRoom{0, true};
         throw errnoError(errno, IoSide::Destination, item.dosTarget);
     }
@@ -497,16 +490,7 @@ off_t CopyEngine::copyRegion(int in, int out, off_t offset, off_t length, const 
             break;
         // What was read is what the copy on the disk must give back.
         XXH3_64bits_update(m_hash.get(), m_buffer.data(), size_t(n));
-        for (ssize_t written = 0; written < n;) {
-            const ssize_t w = m_io.writeAt(out, m_buffer.data() + written, size_t(n - written),
-                                           offset + done + written);
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0)
-                writeFailed(w < 0 ? errno : EIO, out, item);
-            written += w;
-            m_writtenToFile += w;
-        }
+        writeAll(out, m_buffer.data(), size_t(n), offset + done, item);
         done += n;
         sinceWriteBack += n;
         if (sinceWriteBack >= kWriteBackChunk) {
@@ -520,22 +504,26 @@ off_t CopyEngine::copyRegion(int in, int out, off_t offset, off_t length, const 
 }
 
 void CopyEngine::extendWithZeros(int out, off_t from, off_t to, const CopyItem& item) {
-    m_buffer.resize(kBufferSize);
-    std::fill(m_buffer.begin(), m_buffer.end(), 0);
-    while (from < to) {
-        const size_t want = size_t(std::min<off_t>(to - from, off_t(m_buffer.size())));
-        const ssize_t w = m_io.writeAt(out, m_buffer.data(), want, from);
+    for (; from < to; from += off_t(kZeros.size()))
+        writeAll(out, kZeros.data(), size_t(std::min<off_t>(to - from, kZeros.size())), from, item);
+}
+
+void CopyEngine::writeAll(int out, const char* data, size_t length, off_t offset,
+                          const CopyItem& item) {
+    for (size_t written = 0; written < length;) {
+        const ssize_t w =
+            m_io.writeAt(out, data + written, length - written, offset + off_t(written));
         if (w < 0 && errno == EINTR)
             continue;
         if (w <= 0)
             writeFailed(w < 0 ? errno : EIO, out, item);
-        from += w;
+        written += size_t(w);
         m_writtenToFile += w;
     }
 }
 
 void CopyEngine::writeFailed(int errnum, int out, const CopyItem& item) const {
-    if (isOutOfRoom(errnum) || (isRefusal(errnum) && refusalMeansFull(out, m_targetDir)))
+    if (meansOutOfRoom(errnum, out, m_targetDir))
         throw OutOfRoom{m_writtenToFile, false};
     throw errnoError(errnum, IoSide::Destination, item.dosTarget);
 }

@@ -83,6 +83,7 @@ private:
     void copyData(int in, int out, off_t size, const CopyItem& item);
     off_t copyRegion(int in, int out, off_t offset, off_t length, const CopyItem& item);
     void extendWithZeros(int out, off_t from, off_t to, const CopyItem& item);
+    void writeAll(int out, const char* data, size_t length, off_t offset, const CopyItem& item);
     void verify(const Step& step, const Pending& copy);
     [[noreturn]] void writeFailed(int errnum, int out, const CopyItem& item) const;
     void commit(Step& step);

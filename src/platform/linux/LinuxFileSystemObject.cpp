@@ -184,9 +184,7 @@ void LinuxFileSystemObject::CreateFolder(const QString& path) {
         const int e = errno;
         if (e == EEXIST)
             throw Error(err::FileAlreadyExists);
-        if (parent.valid() &&
-            (e == ENOSPC || e == EDQUOT ||
-             ((e == EPERM || e == EACCES) && refusalMeansFull(parent.get(), parent.get()))))
+        if (parent.valid() && meansOutOfRoom(e, parent.get(), parent.get()))
             throw Error(
                 err::DiskFull,
                 QStringLiteral("Disk full: there is no room for the folder %1").arg(dosFolder));

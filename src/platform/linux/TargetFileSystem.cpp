@@ -4,6 +4,7 @@
 #include "platform/linux/MountTable.h"
 
 #include <QRandomGenerator>
+#include <cerrno>
 #include <fcntl.h>
 #include <limits>
 #include <linux/magic.h>
@@ -74,7 +75,11 @@ long long freeBytes(int fd) {
     return static_cast<long long>(vfs.f_bavail) * static_cast<long long>(vfs.f_frsize);
 }
 
-bool refusalMeansFull(int fd, int dirFd) {
+bool meansOutOfRoom(int errnum, int fd, int dirFd) {
+    if (errnum == ENOSPC || errnum == EDQUOT)
+        return true;
+    if (errnum != EPERM && errnum != EACCES)
+        return false;
     struct statvfs vfs {};
     if (fstatvfs(fd, &vfs) != 0 || (vfs.f_flag & ST_RDONLY) != 0)
         return false;

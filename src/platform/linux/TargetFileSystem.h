@@ -19,10 +19,10 @@ bool foldsCase(int dirFd);
 // Bytes free for us on fd's file system; -1 when it does not say.
 long long freeBytes(int fd);
 
-// Whether "not permitted" from a create or write on fd's file system means it
-// ran out of room: user-space FAT file systems say so when the disk or a
-// folder is full. False where the mount is read-only or the folder is not
-// writable to us, which is a real refusal.
-bool refusalMeansFull(int fd, int dirFd);
+// Whether errnum from a create or write on fd's file system (dirFd the folder)
+// means it ran out of room: ENOSPC and EDQUOT, and also "not permitted", which
+// user-space FAT file systems say when the disk or a folder is full, unless
+// the mount is read-only, the folder not writable to us or room is left.
+bool meansOutOfRoom(int errnum, int fd, int dirFd);
 
 } // namespace qel

@@ -303,22 +303,8 @@ TEST_F(CopyFileTest, AKilledCopyLeavesNoTruncatedFile) {
     writeFile(c("DATA/A.HST"), pattern(200000, 'n'));
     writeFile(a("DATA/A.HST"), "old");
 
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        FailingCopyIo io;
-        io.failAfterBytes = 50000;
-        io.atLimit = [] { raise(SIGKILL); };
-        LinuxFileSystemObject fso(m_drives, io);
-        try {
-            fso.CopyFile(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\"), true);
-        } catch (...) {
-        }
-        _exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_TRUE(killedMidCopy(m_drives, QStringLiteral("C:\\DATA\\*.HST"),
+                              QStringLiteral("A:\\DATA\\"), 50000));
     EXPECT_EQ(readFile(a("DATA/A.HST")), "old");
     ASSERT_EQ(tempFiles(a("DATA")).size(), 1);
 

@@ -227,22 +227,8 @@ TEST_F(Floppy, APulledDiskLeavesNothingHalfWrittenAndAKilledCopyIsClearedNextTim
     EXPECT_EQ(readFile(a("ACCT1/ACCT.CVD")), "old");
 
     // Killed part-way: the old copy stays, the next run clears the leftover.
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        FailingCopyIo io;
-        io.failAfterBytes = 100 << 10;
-        io.atLimit = [] { raise(SIGKILL); };
-        LinuxFileSystemObject fso(m_drives, io);
-        try {
-            fso.CopyFile(QStringLiteral("C:\\ACCT1\\*.CVD"), QStringLiteral("A:\\ACCT1\\"), true);
-        } catch (...) {
-        }
-        _exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_TRUE(killedMidCopy(m_drives, QStringLiteral("C:\\ACCT1\\*.CVD"),
+                              QStringLiteral("A:\\ACCT1\\"), 100 << 10));
     ASSERT_TRUE(m_disk->remount());
     EXPECT_EQ(readFile(a("ACCT1/ACCT.CVD")), "old");
     EXPECT_EQ(tempFiles(a("ACCT1")).size(), 1);

@@ -1,11 +1,16 @@
 #include "FsoTestFolders.h"
 
+#include "FailingCopyIo.h"
 #include "platform/linux/CopyEngine.h"
+#include "platform/linux/LinuxFileSystemObject.h"
 
 #include <QDir>
 #include <QFile>
 #include <algorithm>
+#include <csignal>
 #include <dirent.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace qel::test {
 
@@ -46,6 +51,24 @@ QList<QByteArray> tempFiles(const QByteArray& folder) {
         if (name.startsWith(kTempPrefix))
             temps.append(name);
     return temps;
+}
+
+bool killedMidCopy(const Drives& drives, const QString& source, const QString& destination,
+                   long long afterBytes) {
+    const pid_t child = fork();
+    if (child == 0) {
+        FailingCopyIo io;
+        io.failAfterBytes = afterBytes;
+        io.atLimit = [] { raise(SIGKILL); };
+        LinuxFileSystemObject fso(drives, io);
+        try {
+            fso.CopyFile(source, destination, true);
+        } catch (...) {
+        }
+        _exit(0);
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFSIGNALED(status);
 }
 
 QByteArray pattern(int size, char seed) {

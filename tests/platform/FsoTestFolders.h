@@ -40,6 +40,10 @@ void makeFolder(const QByteArray& hostPath);
 QList<QByteArray> folderNames(const QByteArray& hostPath);
 // The copy engine's temporary files in a host folder.
 QList<QByteArray> tempFiles(const QByteArray& folder);
+// Whether a CopyFile in a child process was killed (SIGKILL) after
+// afterBytes bytes had gone into copies, as a crash or a pulled plug would.
+bool killedMidCopy(const Drives& drives, const QString& source, const QString& destination,
+                   long long afterBytes);
 // size bytes that differ with seed and along the file.
 QByteArray pattern(int size, char seed);
 

@@ -3,7 +3,7 @@
 //   bench_file_list [count]        (default 100000)
 
 #include "controls/FileListBox.h"
-#include "platform/linux/LinuxDirectoryLister.h"
+#include "platform/DosNameOrder.h"
 #include "platform/linux/LinuxDrives.h"
 
 #include <QApplication>

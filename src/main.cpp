@@ -16,7 +16,7 @@
 #include "platform/linux/LinuxLauncher.h"
 #include "platform/linux/LinuxRegistry.h"
 #include "platform/linux/MountWatcher.h"
-#include "platform/linux/QtDialogs.h"
+#include "platform/QtDialogs.h"
 #include "platform/linux/UDisksMedia.h"
 #include "platform/linux/X11.h"
 
@@ -73,7 +73,7 @@ int main(int argc, char* argv[]) {
                                             .arg(QEL_VERSION_MINOR)
                                             .arg(QEL_VERSION_PATCH));
     QApplication::setDesktopFileName(QStringLiteral("qel-trekkel"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/qel/icons/qel-trekkel.svg")));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/qel/icons/qel-trekkel")));
     qel::installAccessibleRoles();
 
     int result = 0;

@@ -4,7 +4,7 @@
 #include "help/ContextHelp.h"
 #include "help/ContextIDs.h"
 #include "platform/AppObject.h"
-#include "platform/linux/X11.h"
+#include "platform/BorderOnly.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -57,9 +57,9 @@ frmSplash::frmSplash(const AppObject& app, ContextIDs& contextIDs)
 
     QWidget* frame = m_fraMainFrame;
     m_Picture2 = makeFramedPicture(frame, "Picture2", twipsRect(120, 960, 2775, 1695),
-                                   QStringLiteral(":/qel/pictures/chart.svg"));
+                                   QStringLiteral(":/qel/pictures/chart"));
     m_Picture1 = makeFramedPicture(frame, "Picture1", twipsRect(240, 3600, 930, 855),
-                                   QStringLiteral(":/qel/pictures/puzzle.svg"));
+                                   QStringLiteral(":/qel/pictures/puzzle"));
     m_Picture2->setAccessibleName(QStringLiteral("Rising line chart"));
     m_Picture1->setAccessibleName(QStringLiteral("Puzzle pieces"));
     m_lblCompanyProduct = makeLabel(frame, "lblCompanyProduct", QStringLiteral("CompanyProduct"),

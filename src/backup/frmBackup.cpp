@@ -48,7 +48,7 @@ public:
         Text1 = makeLine(QStringLiteral("Text1"), twipsRect(240, 1560, 5895, 255));
         Text1->setAccessibleName(QStringLiteral("Copying from"));
 
-        Animation1 = new AnimationControl(drives, this);
+        Animation1 = makeClipControl(drives, this);
         Animation1->setObjectName(QStringLiteral("Animation1"));
         Animation1->setGeometry(twipsRect(360, 120, 5295, 495));
         Animation1->setAccessibleName(QStringLiteral("Copy animation"));
@@ -66,7 +66,7 @@ public:
     QLineEdit* Text1 = nullptr;
     QLineEdit* Text2 = nullptr;
     QProgressBar* prgFileCopy = nullptr;
-    AnimationControl* Animation1 = nullptr;
+    ClipControl* Animation1 = nullptr;
 
 protected:
     // The run owns this window: the close box cannot take it away mid-copy.
@@ -141,7 +141,7 @@ void frmBackup::setProgress(int value) {
     load().prgFileCopy->setValue(value);
 }
 
-AnimationControl& frmBackup::animation() {
+ClipControl& frmBackup::animation() {
     return *load().Animation1;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "backup/ProgressWindow.h"
-#include "controls/AnimationControl.h"
+#include "controls/ClipControl.h"
 
 #include <memory>
 
@@ -30,7 +30,7 @@ public:
     void setDestinationLine(const QString& text) override;
     // Throws Error 380 for a value outside 0 to 100; the bar keeps its value.
     void setProgress(int value) override;
-    AnimationControl& animation() override;
+    ClipControl& animation() override;
     void unload() override;
 
     // The window while loaded, nullptr before first use and after unload.

@@ -24,7 +24,7 @@ frmDefaults::frmDefaults() {
     setObjectName(QStringLiteral("frmDefaults"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("QEL Trekkel Defaults"));
-    setWindowIcon(QIcon(QStringLiteral(":/qel/icons/qel-trekkel.svg")));
+    setWindowIcon(QIcon(QStringLiteral(":/qel/icons/qel-trekkel")));
     resize(twipsRect(0, 0, 9915, 4065).size());
     setProperty("HelpContextID", 1);
     // The layout is measured for the classic 8.25 pt dialog font.

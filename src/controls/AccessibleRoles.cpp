@@ -1,6 +1,6 @@
 #include "controls/AccessibleRoles.h"
 
-#include "controls/AnimationControl.h"
+#include "controls/ClipControl.h"
 
 #include <QAccessibleWidget>
 
@@ -15,7 +15,7 @@ QAccessibleInterface* accessibleRole(const QString& className, QObject* object) 
     if (!object || !object->isWidgetType())
         return nullptr;
     auto* widget = static_cast<QWidget*>(object);
-    if (className == QLatin1String(AnimationControl::staticMetaObject.className()))
+    if (className == QLatin1String(ClipControl::staticMetaObject.className()))
         return new QAccessibleWidget(widget, QAccessible::Animation);
     if (className == QLatin1String("QWidget")) {
         if (widget->windowType() == Qt::Dialog)

@@ -13,7 +13,7 @@ constexpr int InvalidProcedureCall = 5;
 }
 
 AnimationControl::AnimationControl(const Drives& drives, QWidget* parent)
-    : QWidget(parent)
+    : ClipControl(parent)
     , m_drives(drives) {
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
@@ -66,6 +66,10 @@ void AnimationControl::showFrame(int index) {
 
 void AnimationControl::advance() {
     showFrame((m_current + 1) % int(m_frames.size()));
+}
+
+ClipControl* makeClipControl(const Drives& drives, QWidget* parent) {
+    return new AnimationControl(drives, parent);
 }
 
 } // namespace qel

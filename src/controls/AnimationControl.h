@@ -1,11 +1,10 @@
 #pragma once
 
-#include "platform/Controls.h"
+#include "controls/ClipControl.h"
 
 #include <QImage>
 #include <QList>
 #include <QTimer>
-#include <QWidget>
 
 namespace qel {
 
@@ -13,7 +12,7 @@ class Drives;
 
 // Plays a silent clip in a strip of the window: the current frame is drawn
 // centred over the control's back colour (button face).
-class AnimationControl final : public QWidget, public Animation {
+class AnimationControl final : public ClipControl {
     Q_OBJECT
 public:
     explicit AnimationControl(const Drives& drives, QWidget* parent = nullptr);

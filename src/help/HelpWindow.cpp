@@ -74,7 +74,7 @@ HelpWindow::HelpWindow(QWidget* parent)
     , m_back(new QPushButton(tr("&Back"), this)) {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("QEL Trekkel Help"));
-    setWindowIcon(QIcon(QStringLiteral(":/qel/icons/qel-trekkel.svg")));
+    setWindowIcon(QIcon(QStringLiteral(":/qel/icons/qel-trekkel")));
     // An open help window never keeps the program running on its own.
     setAttribute(Qt::WA_QuitOnClose, false);
     resize(640, 560);

@@ -1,6 +1,7 @@
 #include "backup/frmBackup.h"
 
 #include "AviWriter.h"
+#include "controls/AnimationControl.h"
 #include "MapDrives.h"
 #include "platform/Error.h"
 
@@ -122,7 +123,7 @@ TEST_F(frmBackupTest, IsCentredOnTheScreenWhenShown) {
 TEST_F(frmBackupTest, WritesReachTheControlsAndUnloadStartsTheNextShowBlank) {
     putClip();
     m_form.show();
-    AnimationControl& clip = m_form.animation();
+    ClipControl& clip = m_form.animation();
     clip.Open("C:\\FILECOPY.AVI");
     clip.Play();
     m_form.setSourceLine("From:  C:\\DATA\\*.HST");

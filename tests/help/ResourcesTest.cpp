@@ -25,13 +25,13 @@ TEST_P(ResourcesTest, PictureIsCompiledInAndReadable) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Pictures, ResourcesTest,
-                         ::testing::Values(Picture{":/qel/icons/qel-trekkel.svg", QSize(64, 64)},
-                                           Picture{":/qel/pictures/chart.svg", QSize(170, 122)},
-                                           Picture{":/qel/pictures/puzzle.svg", QSize(62, 57)}));
+                         ::testing::Values(Picture{":/qel/icons/qel-trekkel", QSize(64, 64)},
+                                           Picture{":/qel/pictures/chart", QSize(170, 122)},
+                                           Picture{":/qel/pictures/puzzle", QSize(62, 57)}));
 
 TEST(ProgramIconTest, ScalesToEveryIconSize) {
     test::guiApp();
-    const QIcon icon(QStringLiteral(":/qel/icons/qel-trekkel.svg"));
+    const QIcon icon(QStringLiteral(":/qel/icons/qel-trekkel"));
     for (int side : {16, 32, 48, 256})
         EXPECT_FALSE(icon.pixmap(side, side).isNull()) << side;
 }

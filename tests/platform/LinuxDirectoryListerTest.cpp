@@ -1,4 +1,5 @@
 #include "platform/linux/LinuxDirectoryLister.h"
+#include "platform/DosNameOrder.h"
 
 #include "ErrorNumber.h"
 #include "TempDriveTable.h"

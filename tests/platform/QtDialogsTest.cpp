@@ -1,4 +1,4 @@
-#include "platform/linux/QtDialogs.h"
+#include "platform/QtDialogs.h"
 
 #include "platform/AppObject.h"
 #include "platform/Error.h"

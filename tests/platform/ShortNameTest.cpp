@@ -1,6 +1,6 @@
 #include "platform/linux/ShortName.h"
 
-#include "platform/linux/DosWildcard.h"
+#include "platform/DosWildcard.h"
 
 #include <QSet>
 #include <gtest/gtest.h>

@@ -1,15 +1,11 @@
 #pragma once
 
 #include "platform/Error.h"
+#include "platform/IoSide.h"
 
 #include <QString>
 
 namespace qel {
-
-// Which end of a copy a failed call touched. The same errno asks for a different
-// remedy: a refused destination means "insert a writable disk", a refused source
-// does not.
-enum class IoSide { Source, Destination };
 
 // The classic error for a failed system call on dosPath (a file or folder).
 // Descriptions name the path where the classic text alone would leave the user

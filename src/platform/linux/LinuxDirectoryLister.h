@@ -2,8 +2,6 @@
 
 #include "platform/DirectoryLister.h"
 
-#include <QLocale>
-
 namespace qel {
 
 class Drives;
@@ -25,10 +23,5 @@ private:
 
     const Drives& m_drives;
 };
-
-// Sorts names as locale orders words, without regard to case; names that
-// collate alike keep a fixed order by their exact text, so a listing never
-// shuffles between refills.
-void sortDosNames(QStringList& names, const QLocale& locale = QLocale::system());
 
 } // namespace qel

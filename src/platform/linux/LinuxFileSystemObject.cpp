@@ -3,7 +3,7 @@
 #include "platform/DosNames.h"
 #include "platform/DosPath.h"
 #include "platform/Error.h"
-#include "platform/linux/DosWildcard.h"
+#include "platform/DosWildcard.h"
 #include "platform/linux/ErrnoMapping.h"
 #include "platform/linux/LinuxFile.h"
 #include "platform/linux/TargetFileSystem.h"

@@ -1,4 +1,5 @@
 #include "platform/linux/X11.h"
+#include "platform/BorderOnly.h"
 
 #include <QGuiApplication>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "platform/linux/DosWildcard.h"
+#include "platform/DosWildcard.h"
 
 namespace qel {
 

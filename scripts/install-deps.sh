@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the screenshots need.
 # Only what is missing is installed; run as root (or through sudo).
-# --package-check adds what scripts/package-check.sh needs.
+# --package-check adds what scripts/package-check.sh needs, --windows what the
+# Windows cross build needs, --wine what running it and its tests needs.
 set -euo pipefail
 
 packages=(
@@ -12,12 +13,23 @@ packages=(
   libxcb1-dev xvfb xauth openbox xdotool imagemagick mtools util-linux
   fonts-dejavu-core fonts-liberation dosfstools fusefat libxxhash-dev dbus
 )
-if [[ ${1:-} == --package-check ]]; then
-  packages+=(
-    dpkg-dev file lintian desktop-file-utils appstream debootstrap
-    dbus at-spi2-core python3-pyatspi
-  )
-fi
+for option in "$@"; do
+  case $option in
+    --package-check)
+      packages+=(
+        dpkg-dev file lintian desktop-file-utils appstream debootstrap
+        dbus at-spi2-core python3-pyatspi
+      ) ;;
+    --windows)
+      packages+=(
+        g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix-runtime mingw-w64-i686-dev
+        binutils-mingw-w64-i686 googletest librsvg2-bin zstd xz-utils dpkg-dev
+      ) ;;
+    --wine)
+      packages+=(wine wine32:i386 wine64 fonts-wine) ;;
+    *) echo "install-deps.sh: unknown option $option" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
@@ -26,6 +38,10 @@ done
 if ((${#missing[@]})); then
   sudo_cmd=()
   [[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
+  # Wine's 32-bit half comes from the i386 architecture.
+  if [[ " ${missing[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo_cmd[@]}" dpkg --add-architecture i386
+  fi
   "${sudo_cmd[@]}" apt-get update
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 fi

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/Error.h"
+#include "platform/IoSide.h"
+
+#include <QString>
+
+namespace qel {
+
+// The classic error for a failed Win32 call (GetLastError's code) on dosPath,
+// a file or folder. The one table of the Windows build: a source that is
+// missing is 53, an empty drive 71 (68 on the source side), a refused
+// destination 70, a full one 61, a failing medium 57, a file another program
+// holds or a name the system refuses 75 naming the file.
+Error win32Error(unsigned long code, IoSide side, const QString& dosPath);
+
+// The system's English text for code, without the trailing line break.
+QString win32Text(unsigned long code);
+
+} // namespace qel

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Cross-builds QEL_Trekkel.exe for 32-bit Windows and its runnable folder,
+# build-win/QEL_Trekkel (the program, its help document, the Qt and compiler
+# DLLs and plugins, stripped). Installs what is missing first.
+#   --test  also builds the Windows tests and runs them under Wine, in a fresh
+#           prefix (build-win/wineprefix) on a virtual display.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+run_tests=0
+[[ ${1:-} == --test ]] && run_tests=1
+
+if ((run_tests)); then scripts/install-deps.sh --windows --wine; else scripts/install-deps.sh --windows; fi
+qt=$(scripts/windows-qt.sh build-win)
+toolchain=$root/cmake/toolchain-i686-w64-mingw32.cmake
+prefixes=$qt
+args=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$toolchain"
+      -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake)
+
+if ((run_tests)); then
+  # GoogleTest from Debian's own source, built once for the target.
+  gtest=$root/build-win/gtest
+  if [[ ! -f $gtest/lib/libgtest.a ]]; then
+    cmake -S /usr/src/googletest -B build-win/gtest-build -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$gtest" -DBUILD_GMOCK=OFF
+    cmake --build build-win/gtest-build -j2
+    cmake --install build-win/gtest-build
+  fi
+  prefixes="$qt;$gtest"
+  args+=(-DBUILD_TESTING=ON -DCMAKE_CROSSCOMPILING_EMULATOR=wine)
+else
+  args+=(-DBUILD_TESTING=OFF)
+fi
+
+cmake -S . -B build-win/build -G Ninja "${args[@]}" \
+  -DCMAKE_PREFIX_PATH="$prefixes" -DCMAKE_FIND_ROOT_PATH="$prefixes"
+cmake --build build-win/build -j2
+rm -rf build-win/QEL_Trekkel
+cmake --install build-win/build --prefix build-win/QEL_Trekkel >/dev/null
+find build-win/QEL_Trekkel \( -name '*.dll' -o -name '*.exe' \) -exec i686-w64-mingw32-strip --strip-unneeded {} +
+echo "build-windows.sh: $(du -sh build-win/QEL_Trekkel | cut -f1) in build-win/QEL_Trekkel"
+
+if ((run_tests)); then
+  export WINEPREFIX=$root/build-win/wineprefix WINEARCH=win32 WINEDEBUG=-all
+  scripts/wine-prefix.sh "$WINEPREFIX"
+  xvfb-run -a -s '-screen 0 1280x800x24' ctest --test-dir build-win/build --output-on-failure -j2
+  wineserver -k || true
+fi

@@ -11,7 +11,10 @@ namespace qel {
 
 QFont classicFont(qreal pointSize, bool bold, bool italic) {
     QFont font;
-    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    // For the layouts' bitmap "MS Sans Serif": its TrueType successor on
+    // Windows, Wine's dialog font under Wine, the closest widths on Linux.
+    font.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(pointSize);
     font.setBold(bold);

@@ -8,6 +8,7 @@
 #   n: a folder that does not exist, for a drive without a medium
 #   o: a FAT12 floppy image through fusefat
 # Usage: WineDrives.sh up|down <work folder>; needs root (mount) and $WINEPREFIX.
+# "down" fails when the FAT image was left damaged (fsck.fat -n).
 set -euo pipefail
 action=${1:?usage: WineDrives.sh up|down <work folder>}
 work=$(realpath -m "${2:?usage: WineDrives.sh up|down <work folder>}")
@@ -18,11 +19,16 @@ down() {
   for disk in fat full ro; do
     if mountpoint -q "$work/$disk"; then umount "$work/$disk" || umount -l "$work/$disk"; fi
   done
+  # fusefat writes the image until it exits.
+  for _ in $(seq 50); do pgrep -f "fusefat.*$work/fat" >/dev/null || break; sleep 0.1; done
+  local clean=0
+  if [[ -f $work/fat.img ]]; then fsck.fat -n "$work/fat.img" >/dev/null || clean=$?; fi
   rm -rf "$work"
+  return "$clean"
 }
 
 up() {
-  down
+  down || true
   mkdir -p "$work"/{plain/CASE,full,ro,fat}
   printf 'lower' >"$work/plain/CASE/Acct.cvd"
   printf 'upper' >"$work/plain/CASE/ACCT.CVD"

@@ -292,7 +292,7 @@ bool WindowsCopyEngine::copyOne(const Step& step, const Item& item) {
     }
 
     TempFile temp = createTemp(step, item, replacing);
-    copyData(step, source, temp, replacing);
+    copyData(source, temp, replacing);
     BY_HANDLE_FILE_INFORMATION after{};
     if (!GetFileInformationByHandle(source.handle.get(), &after))
         throw win32Error(GetLastError(), IoSide::Source, item.dosSource);
@@ -366,8 +366,7 @@ WindowsCopyEngine::TempFile WindowsCopyEngine::createTemp(const Step& step, cons
     throw win32Error(ERROR_FILE_EXISTS, IoSide::Destination, item.dosTarget);
 }
 
-void WindowsCopyEngine::copyData(const Step& step, const Source& source, TempFile& temp,
-                                 bool replacing) {
+void WindowsCopyEngine::copyData(const Source& source, TempFile& temp, bool replacing) {
     const Item& item = source.item;
     XXH3_64bits_reset(m_buffers->hash);
     for (;;) {
@@ -379,10 +378,11 @@ void WindowsCopyEngine::copyData(const Step& step, const Source& source, TempFil
         // What was read is what the copy on the disk must give back.
         XXH3_64bits_update(m_buffers->hash, m_buffers->data, got);
         DWORD put = 0;
-        if (!WriteFile(temp.handle(), m_buffers->data, got, &put, nullptr) || put != got) {
-            const DWORD code =
-                put != got && GetLastError() == ERROR_SUCCESS ? ERROR_DISK_FULL : GetLastError();
-            if (!meansOutOfRoom(code, step.targetFolder))
+        const bool wrote = WriteFile(temp.handle(), m_buffers->data, got, &put, nullptr);
+        if (!wrote || put != got) {
+            // A short write without an error is a disk that took what it could.
+            const DWORD code = wrote ? ERROR_DISK_FULL : GetLastError();
+            if (code != ERROR_DISK_FULL && code != ERROR_HANDLE_DISK_FULL)
                 throw win32Error(code, IoSide::Destination, item.dosTarget);
             LARGE_INTEGER taken{};
             if (!GetFileSizeEx(temp.handle(), &taken))

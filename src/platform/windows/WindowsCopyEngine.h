@@ -60,7 +60,7 @@ private:
     bool copyOne(const Step& step, const Item& item);
     bool alreadyThere(const Source& source, const std::wstring& target);
     TempFile createTemp(const Step& step, const Item& item, bool replacing);
-    void copyData(const Step& step, const Source& source, TempFile& temp, bool replacing);
+    void copyData(const Source& source, TempFile& temp, bool replacing);
     void verify(const Step& step, const Item& item, const std::wstring& path, std::int64_t size,
                 std::uint64_t checksum);
     bool readBack(const std::wstring& path, bool unbuffered, const Item& item, std::int64_t& read,

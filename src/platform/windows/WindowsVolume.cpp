@@ -34,15 +34,4 @@ std::int64_t freeBytes(const std::wstring& folder) {
     return std::int64_t(available.QuadPart);
 }
 
-bool meansOutOfRoom(unsigned long code, const std::wstring& folder) {
-    if (code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL)
-        return true;
-    if (code != ERROR_ACCESS_DENIED)
-        return false;
-    // The file is already open for writing, so rights are not what failed.
-    constexpr std::int64_t kLittleRoom = 1 << 20;
-    const std::int64_t free = freeBytes(folder);
-    return free < kLittleRoom;
-}
-
 } // namespace qel

@@ -26,10 +26,4 @@ std::optional<VolumeFacts> volumeFacts(const std::wstring& root);
 // (a user-space file system may report no sizes at all).
 std::int64_t freeBytes(const std::wstring& folder);
 
-// Whether code, from a write to a file we opened for writing in folder, means
-// the volume ran out of room: ERROR_DISK_FULL and ERROR_HANDLE_DISK_FULL, and
-// also "access denied", which a user-space FAT answers when full, unless the
-// volume says it has room left.
-bool meansOutOfRoom(unsigned long code, const std::wstring& folder);
-
 } // namespace qel

@@ -49,22 +49,15 @@ bool isFolder(DWORD attributes) {
 
 // The host path of dosPath on a drive that is ready: 68 when it is not, or
 // 71 on the destination, where an empty drive is the disk the user is asked
-// to insert. A letter whose root is gone (a medium pulled out, a mapping to
-// nothing) has no medium either, though the system may still list it.
+// to insert.
 QByteArray readyHostPath(const Drives& drives, const QString& dosPath, IoSide side) {
-    const int notReady = side == IoSide::Source ? err::DeviceUnavailable : err::DiskNotReady;
-    QByteArray host;
     try {
-        host = drives.toHostPath(dosPath);
+        return drives.toHostPath(dosPath);
     } catch (const Error& e) {
-        if (e.number() == err::DeviceUnavailable)
-            throw Error(notReady);
+        if (e.number() == err::DeviceUnavailable && side == IoSide::Destination)
+            throw Error(err::DiskNotReady);
         throw;
     }
-    const std::wstring root{wchar_t(host.at(0)), L':', L'\\'};
-    if (GetDriveTypeW(root.c_str()) == DRIVE_NO_ROOT_DIR)
-        throw Error(notReady);
-    return host;
 }
 
 // The names of the regular files in the folder that match pattern, by the

@@ -37,10 +37,6 @@ QString randomTempName() {
     return name;
 }
 
-std::uint64_t ticks(const FILETIME& t) {
-    return (std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-}
-
 std::int64_t sizeOf(const BY_HANDLE_FILE_INFORMATION& info) {
     return (std::int64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
 }
@@ -146,9 +142,8 @@ private:
     UniqueHandle m_handle;
 };
 
-WindowsCopyEngine::WindowsCopyEngine(std::uint64_t staleBefore)
-    : m_staleBefore(staleBefore)
-    , m_buffers(std::make_unique<Buffers>()) {}
+WindowsCopyEngine::WindowsCopyEngine()
+    : m_buffers(std::make_unique<Buffers>()) {}
 
 WindowsCopyEngine::~WindowsCopyEngine() = default;
 
@@ -187,10 +182,10 @@ void WindowsCopyEngine::removeStaleTemps(const Step& step) const {
     do {
         const QString name = QString::fromWCharArray(found.cFileName);
         if (!name.startsWith(QString::fromUtf16(kWindowsTempPrefix)) ||
-            (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-            ticks(found.ftLastWriteTime) >= m_staleBefore)
+            (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             continue;
-        // A copy in progress holds its file open without sharing: it stays.
+        // Left by any earlier run, this program's own included; a copy in
+        // progress holds its file open without sharing, so it stays.
         DeleteFileW(joined(step.targetDir, name).c_str());
     } while (FindNextFileW(search, &found));
     FindClose(search);

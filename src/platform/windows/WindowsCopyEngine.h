@@ -31,8 +31,8 @@ public:
     };
 
     // Temporary files left in a destination by an earlier run are removed
-    // when last written before staleBefore (a FILETIME) and nobody holds them.
-    explicit WindowsCopyEngine(std::uint64_t staleBefore);
+    // when nobody holds them open.
+    WindowsCopyEngine();
     ~WindowsCopyEngine();
 
     // Copies the items in order from the host folder sourceDir to targetDir,
@@ -67,7 +67,6 @@ private:
                   std::uint64_t& checksum);
     void checkSameVolume(const Step& step) const;
 
-    std::uint64_t m_staleBefore;
     struct Buffers;
     std::unique_ptr<Buffers> m_buffers;
 };

@@ -34,10 +34,6 @@ Error pathNotFound(const QString& dosFolder) {
     return Error(err::PathNotFound, QStringLiteral("Path not found: %1").arg(dosFolder));
 }
 
-std::uint64_t ticks(const FILETIME& t) {
-    return (std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-}
-
 // INVALID_FILE_ATTRIBUTES when nothing answers at hostPath.
 DWORD attributesOf(const QByteArray& hostPath) {
     return GetFileAttributesW(longPath(hostPath).c_str());
@@ -118,11 +114,7 @@ void checkTargetFolder(const QByteArray& hostFolder, const QString& dosFolder) {
 } // namespace
 
 WindowsFileSystemObject::WindowsFileSystemObject(const Drives& drives)
-    : m_drives(drives) {
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    m_createdAt = ticks(now);
-}
+    : m_drives(drives) {}
 
 std::unique_ptr<File> WindowsFileSystemObject::GetFile(const QString& path) {
     const DosPath dosPath = parsePath(path);
@@ -202,7 +194,7 @@ void WindowsFileSystemObject::CopyFile(const QString& source, const QString& des
         items.push_back({name, target, sourceFolder.child(name).toString(),
                          targetFolder.child(target).toString()});
     }
-    WindowsCopyEngine engine(m_createdAt);
+    WindowsCopyEngine engine;
     if (engine.copy(sourceHost, targetHost, dosTargetFolder, items, overwrite) == 0)
         throw Error(err::FileNotFound);
 }

@@ -22,7 +22,6 @@ public:
 private:
     const Drives& m_drives;
     // Temporary files written before this (a FILETIME) are an earlier run's.
-    std::uint64_t m_createdAt = 0;
 };
 
 } // namespace qel

@@ -23,7 +23,8 @@ for option in "$@"; do
     --windows)
       packages+=(
         g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix-runtime mingw-w64-i686-dev
-        binutils-mingw-w64-i686 googletest librsvg2-bin zstd xz-utils dpkg-dev
+        binutils-mingw-w64-i686 googletest librsvg2-bin icoutils zstd xz-utils dpkg-dev
+        msitools wixl zip
       ) ;;
     --wine)
       packages+=(wine wine32:i386 wine64 fonts-wine) ;;

@@ -123,7 +123,7 @@ TEST_F(frmBackupTest, IsCentredOnTheScreenWhenShown) {
 TEST_F(frmBackupTest, WritesReachTheControlsAndUnloadStartsTheNextShowBlank) {
     putClip();
     m_form.show();
-    ClipControl& clip = m_form.animation();
+    auto& clip = static_cast<AnimationControl&>(m_form.animation());
     clip.Open("C:\\FILECOPY.AVI");
     clip.Play();
     m_form.setSourceLine("From:  C:\\DATA\\*.HST");

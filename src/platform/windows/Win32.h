@@ -17,3 +17,14 @@
 #undef RegOpenKeyEx
 #undef RegQueryValueEx
 #undef GetFile
+
+#include <cstdint>
+
+namespace qel {
+
+// A FILETIME as one number: 100 ns steps since 1601.
+inline std::uint64_t ticks(const FILETIME& t) {
+    return (std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
+} // namespace qel

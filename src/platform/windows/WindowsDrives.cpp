@@ -56,9 +56,10 @@ QList<DriveEntry> WindowsDrives::entries() const {
             continue;
         const QChar letter(u'A' + i);
         const UINT type = GetDriveTypeW(rootOf(letter).c_str());
-        if (type == DRIVE_NO_ROOT_DIR || type == DRIVE_UNKNOWN)
+        if (type == DRIVE_UNKNOWN)
             continue;
-        DriveEntry entry{letter, {}, type == DRIVE_REMOVABLE};
+        // A letter whose root is gone lost its medium: listed, not ready.
+        DriveEntry entry{letter, {}, type == DRIVE_REMOVABLE || type == DRIVE_NO_ROOT_DIR};
         entry.text = QString(entry.removable ? letter.toLower() : letter) + u':';
         QString label;
         // Labels for the drives that are always there; removable ones would
@@ -72,7 +73,10 @@ QList<DriveEntry> WindowsDrives::entries() const {
 
 bool WindowsDrives::isReady(QChar letter) const {
     letter = letter.toUpper();
-    return hasDrive(letter) && volumeLabel(letter, nullptr);
+    // A letter whose root is gone (a mapping to nothing) may still answer
+    // for its volume.
+    return hasDrive(letter) && GetDriveTypeW(rootOf(letter).c_str()) != DRIVE_NO_ROOT_DIR &&
+           volumeLabel(letter, nullptr);
 }
 
 QString WindowsDrives::currentDirectory(QChar letter) const {

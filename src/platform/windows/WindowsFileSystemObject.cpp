@@ -1,10 +1,202 @@
-// PLACEHOLDER until the copy engine lands.
 #include "platform/windows/WindowsFileSystemObject.h"
+
+#include "platform/DosPath.h"
+#include "platform/DosWildcard.h"
+#include "platform/Drives.h"
 #include "platform/Error.h"
+#include "platform/windows/LongPath.h"
+#include "platform/windows/Win32Errors.h"
+#include "platform/windows/WindowsCopyEngine.h"
+#include "platform/windows/WindowsFile.h"
+// Last: it defines macros named like the program's operations.
+#include "platform/windows/Win32.h"
+
+#include <algorithm>
+
 namespace qel {
-WindowsFileSystemObject::WindowsFileSystemObject(const Drives& drives) : m_drives(drives) {}
-std::unique_ptr<File> WindowsFileSystemObject::GetFile(const QString&) { throw Error(75); }
-bool WindowsFileSystemObject::FolderExists(const QString&) { return false; }
-void WindowsFileSystemObject::CreateFolder(const QString&) { throw Error(75); }
-void WindowsFileSystemObject::CopyFile(const QString&, const QString&, bool) { throw Error(75); }
+
+namespace {
+
+// The path as the program shows it. Throws Error 76 when text is no absolute
+// DOS path.
+DosPath parsePath(const QString& text) {
+    auto path = DosPath::parse(text);
+    if (!path)
+        throw Error(err::PathNotFound);
+    return *path;
 }
+
+bool endsWithSeparator(const QString& text) {
+    return text.endsWith(u'\\') || text.endsWith(u'/');
+}
+
+Error pathNotFound(const QString& dosFolder) {
+    return Error(err::PathNotFound, QStringLiteral("Path not found: %1").arg(dosFolder));
+}
+
+// INVALID_FILE_ATTRIBUTES when nothing answers at hostPath.
+DWORD attributesOf(const QByteArray& hostPath) {
+    return GetFileAttributesW(longPath(hostPath).c_str());
+}
+
+bool isFolder(DWORD attributes) {
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The host path of dosPath on a drive that is ready: 68 when it is not, or
+// 71 on the destination, where an empty drive is the disk the user is asked
+// to insert.
+QByteArray readyHostPath(const Drives& drives, const QString& dosPath, IoSide side) {
+    try {
+        return drives.toHostPath(dosPath);
+    } catch (const Error& e) {
+        if (e.number() == err::DeviceUnavailable && side == IoSide::Destination)
+            throw Error(err::DiskNotReady);
+        throw;
+    }
+}
+
+// The names of the regular files in the folder that match pattern, by the
+// long name only (the system's own matching would also try the 8.3 names).
+// A name without wildcards that exists in exactly that case names only that
+// file (a case-sensitive folder may hold it in other cases too).
+QStringList matchingNames(const QByteArray& hostFolder, const QString& pattern,
+                          const QString& dosFolder) {
+    if (const DWORD attributes = attributesOf(hostFolder); !isFolder(attributes)) {
+        const DWORD code = GetLastError();
+        if (attributes != INVALID_FILE_ATTRIBUTES || code == ERROR_FILE_NOT_FOUND ||
+            code == ERROR_PATH_NOT_FOUND)
+            throw pathNotFound(dosFolder);
+        throw win32Error(code, IoSide::Source, dosFolder);
+    }
+    std::wstring all = longPath(hostFolder);
+    all += all.back() == L'\\' ? L"*" : L"\\*";
+    WIN32_FIND_DATAW found;
+    const HANDLE search =
+        FindFirstFileExW(all.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND) // an empty root has not even "."
+            return {};
+        throw win32Error(code, IoSide::Source, dosFolder);
+    }
+    QStringList names;
+    do {
+        const QString name = QString::fromWCharArray(found.cFileName);
+        if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) &&
+            !name.startsWith(QString::fromUtf16(kWindowsTempPrefix)) &&
+            matchesDosPattern(name, pattern))
+            names.append(name);
+    } while (FindNextFileW(search, &found));
+    const DWORD code = GetLastError();
+    FindClose(search);
+    if (code != ERROR_NO_MORE_FILES)
+        throw win32Error(code, IoSide::Source, dosFolder);
+    if (!hasWildcards(pattern) && names.contains(pattern))
+        return {pattern};
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void checkTargetFolder(const QByteArray& hostFolder, const QString& dosFolder) {
+    const DWORD attributes = attributesOf(hostFolder);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+            throw pathNotFound(dosFolder);
+        throw win32Error(code, IoSide::Destination, dosFolder);
+    }
+    if (!isFolder(attributes))
+        throw Error(err::FileAlreadyExists,
+                    QStringLiteral("A file stands where the folder %1 should be").arg(dosFolder));
+}
+
+} // namespace
+
+WindowsFileSystemObject::WindowsFileSystemObject(const Drives& drives)
+    : m_drives(drives) {}
+
+std::unique_ptr<File> WindowsFileSystemObject::GetFile(const QString& path) {
+    const DosPath dosPath = parsePath(path);
+    const QByteArray host = readyHostPath(m_drives, dosPath.toString(), IoSide::Source);
+    if (dosPath.isRoot() || endsWithSeparator(path))
+        throw Error(err::FileNotFound);
+
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(longPath(host).c_str(), GetFileExInfoStandard, &data)) {
+        const DWORD code = GetLastError();
+        const QString dosFolder = dosPath.parent().toString();
+        if ((code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) &&
+            !isFolder(attributesOf(m_drives.toHostPath(dosFolder))))
+            throw pathNotFound(dosFolder);
+        throw win32Error(code, IoSide::Source, dosPath.toString());
+    }
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        throw Error(err::FileNotFound);
+    const std::uint64_t times[3] = {ticks(data.ftCreationTime), ticks(data.ftLastAccessTime),
+                                    ticks(data.ftLastWriteTime)};
+    const std::int64_t size = (std::int64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return std::make_unique<WindowsFile>(times, size, dosPath.toString(), host);
+}
+
+bool WindowsFileSystemObject::FolderExists(const QString& path) {
+    const auto dosPath = DosPath::parse(path);
+    try {
+        return dosPath &&
+               isFolder(attributesOf(readyHostPath(m_drives, dosPath->toString(), IoSide::Source)));
+    } catch (const Error&) {
+        return false; // a drive that is not ready holds no folder
+    }
+}
+
+void WindowsFileSystemObject::CreateFolder(const QString& path) {
+    const DosPath dosPath = parsePath(path);
+    const QString dosFolder = dosPath.toString();
+    const QByteArray host = readyHostPath(m_drives, dosFolder, IoSide::Destination);
+    if (dosPath.isRoot())
+        throw Error(err::FileAlreadyExists);
+    if (!CreateDirectoryW(longPath(host).c_str(), nullptr))
+        throw win32Error(GetLastError(), IoSide::Destination, dosFolder);
+}
+
+void WindowsFileSystemObject::CopyFile(const QString& source, const QString& destination,
+                                       bool overwrite) {
+    const DosPath sourcePath = parsePath(source);
+    if (sourcePath.isRoot() || endsWithSeparator(source))
+        throw Error(err::FileNotFound);
+    const DosPath sourceFolder = sourcePath.parent();
+    const QString dosSourceFolder = sourceFolder.toString();
+    const QString pattern = sourcePath.components.last();
+    const QByteArray sourceHost = readyHostPath(m_drives, dosSourceFolder, IoSide::Source);
+    const QStringList matches = matchingNames(sourceHost, pattern, dosSourceFolder);
+    if (matches.empty())
+        throw Error(err::FileNotFound);
+
+    // A destination without the trailing separator is a folder when one stands
+    // there, and otherwise the new name of a single file.
+    const DosPath destinationPath = parsePath(destination);
+    DosPath targetFolder = destinationPath;
+    QString targetName;
+    if (!endsWithSeparator(destination) && !FolderExists(destination)) {
+        if (destinationPath.isRoot() || hasWildcards(pattern))
+            throw pathNotFound(destinationPath.toString());
+        targetFolder = destinationPath.parent();
+        targetName = destinationPath.components.last();
+    }
+    const QString dosTargetFolder = targetFolder.toString();
+    const QByteArray targetHost = readyHostPath(m_drives, dosTargetFolder, IoSide::Destination);
+    checkTargetFolder(targetHost, dosTargetFolder);
+
+    std::vector<WindowsCopyEngine::Item> items;
+    items.reserve(std::size_t(matches.size()));
+    for (const QString& name : matches) {
+        const QString& target = targetName.isEmpty() ? name : targetName;
+        items.push_back({name, target, sourceFolder.child(name).toString(),
+                         targetFolder.child(target).toString()});
+    }
+    WindowsCopyEngine engine;
+    if (engine.copy(sourceHost, targetHost, dosTargetFolder, items, overwrite) == 0)
+        throw Error(err::FileNotFound);
+}
+
+} // namespace qel

@@ -2,6 +2,8 @@
 
 #include "platform/FileSystemObject.h"
 
+#include <cstdint>
+
 namespace qel {
 
 class Drives;
@@ -19,6 +21,7 @@ public:
 
 private:
     const Drives& m_drives;
+    // Temporary files written before this (a FILETIME) are an earlier run's.
 };
 
 } // namespace qel

@@ -16,6 +16,24 @@ std::wstring wide(const QByteArray& hostPath) {
     return QString::fromUtf8(hostPath).toStdWString();
 }
 
+// A 32-bit program on 64-bit Windows has the system folder redirected to its
+// 32-bit twin, where system tools registered by their real path are missing.
+// While this lives, paths mean what they say. Elsewhere it does nothing.
+class RealSystemFolder final {
+public:
+    RealSystemFolder() { m_disabled = Wow64DisableWow64FsRedirection(&m_old); }
+    ~RealSystemFolder() {
+        if (m_disabled)
+            Wow64RevertWow64FsRedirection(m_old);
+    }
+    RealSystemFolder(const RealSystemFolder&) = delete;
+    RealSystemFolder& operator=(const RealSystemFolder&) = delete;
+
+private:
+    void* m_old = nullptr;
+    BOOL m_disabled = FALSE;
+};
+
 } // namespace
 
 WindowsLauncher::WindowsLauncher(const Drives& drives)
@@ -26,7 +44,9 @@ QString WindowsLauncher::findFile(const QString& path) {
     if (!dos || dos->isRoot())
         return {};
     try {
-        const DWORD attributes = GetFileAttributesW(wide(m_drives.toHostPath(path)).c_str());
+        const std::wstring file = wide(m_drives.toHostPath(path));
+        const RealSystemFolder realPaths;
+        const DWORD attributes = GetFileAttributesW(file.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES ||
             (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)))
             return {};
@@ -41,6 +61,7 @@ void WindowsLauncher::startProgram(const QString& path) {
     if (path.isEmpty() || !dos || dos->isRoot())
         throw Error(err::FileNotFound);
     const std::wstring program = wide(m_drives.toHostPath(path));
+    const RealSystemFolder realPaths;
     const DWORD attributes = GetFileAttributesW(program.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         throw win32Error(GetLastError(), IoSide::Source, dos->toString());

@@ -17,8 +17,13 @@ long WindowsRegistry::RegOpenKeyEx(std::uint32_t root, const QByteArray& subKey,
     if (access & ~ReadRights)
         return ERROR_ACCESS_DENIED;
     HKEY opened = nullptr;
-    const LONG status = ::RegOpenKeyExA(reinterpret_cast<HKEY>(std::uintptr_t(root)),
-                                        subKey.constData(), options, access, &opened);
+    const auto rootKey = reinterpret_cast<HKEY>(std::uintptr_t(root));
+    LONG status = ::RegOpenKeyExA(rootKey, subKey.constData(), options, access, &opened);
+    // A 32-bit program on 64-bit Windows sees the 32-bit view first; tools the
+    // system registers only in its own view are still found there.
+    if (status == ERROR_FILE_NOT_FOUND && !(access & (KEY_WOW64_32KEY | KEY_WOW64_64KEY)))
+        status = ::RegOpenKeyExA(rootKey, subKey.constData(), options, access | KEY_WOW64_64KEY,
+                                 &opened);
     if (status == ERROR_SUCCESS)
         key = reinterpret_cast<RegKey>(opened);
     return status;

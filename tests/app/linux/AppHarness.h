@@ -4,6 +4,7 @@
 #include "FakeHelpViewer.h"
 #include "FakeLauncher.h"
 #include "FakeRegistry.h"
+#include "GuiApp.h"
 #include "TempDriveTable.h"
 #include "platform/AppObject.h"
 #include "platform/Services.h"
@@ -11,18 +12,7 @@
 #include "platform/linux/LinuxDrives.h"
 #include "platform/linux/LinuxFileSystemObject.h"
 
-#include <QApplication>
-
 namespace qel::test {
-
-// The one QApplication of a widget test binary, made on first use.
-inline QApplication& guiApp() {
-    static int argc = 1;
-    static char name[] = "qel-app-test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 // The program's real drives, lists and file system over a temporary drive
 // table (A: a removable folder or no medium, C: with C:\DATA\ACCT1 holding QEL

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+namespace qel {
+
+class Dialogs;
+class Module1;
+struct Services;
+
+// The part of start-up every platform shares: the application's names, its
+// icon, and the run of Module1's Main and the event loop. Each platform's
+// start-up makes the services, then runs the program through this.
+class ProgramRun final {
+public:
+    // Names the application; call once the toolkit's application exists.
+    static void describeApplication();
+
+    ProgramRun(Services& services, Dialogs& dialogs);
+    // Windows still loaded go while the services they were made with exist.
+    ~ProgramRun();
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    // Drives may have come or gone: the main window's lists follow.
+    void drivesChanged();
+
+    // Runs Main, then afterMain, then the event loop until the main window
+    // is closed, and returns the exit code. An error start-up does not handle
+    // is shown to the user and ends the program. With QEL_TREKKEL_SMOKE_RUN=1
+    // it leaves as soon as the main window is up, saying so on stdout.
+    int exec(const std::function<void()>& afterMain = {});
+
+private:
+    Dialogs& m_dialogs;
+    std::unique_ptr<Module1> m_module1;
+};
+
+} // namespace qel

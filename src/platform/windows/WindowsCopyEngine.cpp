@@ -1,0 +1,446 @@
+#include "platform/windows/WindowsCopyEngine.h"
+
+#include "platform/Error.h"
+#include "platform/windows/LongPath.h"
+#include "platform/windows/Win32Errors.h"
+#include "platform/windows/WindowsVolume.h"
+// Last: it defines macros named like the program's operations.
+#include "platform/windows/UniqueHandle.h"
+#include "platform/windows/Win32.h"
+
+#include <QRandomGenerator>
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <xxhash.h>
+
+namespace qel {
+
+namespace {
+
+// A multiple of any sector size, as unbuffered reads need.
+constexpr DWORD kBufferSize = 1 << 20;
+
+std::wstring joined(const QByteArray& folder, const QString& name) {
+    QByteArray path = folder;
+    if (!path.endsWith('\\'))
+        path += '\\';
+    return longPath(path + name.toUtf8());
+}
+
+QString randomTempName() {
+    static constexpr char kChars[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString name = QString::fromUtf16(kWindowsTempPrefix);
+    for (int i = 0; i < 6; ++i)
+        name += QLatin1Char(kChars[QRandomGenerator::system()->bounded(int(sizeof kChars - 1))]);
+    return name;
+}
+
+std::int64_t sizeOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return (std::int64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+}
+
+// The same contents as far as the file's status tells: a writer in between
+// changes the size or the last-write time.
+bool sameVersion(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+    return sizeOf(a) == sizeOf(b) && ticks(a.ftLastWriteTime) == ticks(b.ftLastWriteTime);
+}
+
+// FAT keeps last-write times in two-second steps and no fraction.
+bool sameTimeOnDisk(const FILETIME& source, const FILETIME& target) {
+    constexpr std::uint64_t kSecond = 10'000'000;
+    const std::uint64_t s = ticks(source);
+    const std::uint64_t t = ticks(target);
+    return s == t || (t % kSecond == 0 && std::max(s, t) - std::min(s, t) <= 2 * kSecond);
+}
+
+// Reads at offset without moving the handle's position; got is 0 at the end.
+bool readAt(HANDLE handle, char* data, DWORD length, std::int64_t offset, DWORD& got) {
+    OVERLAPPED at{};
+    at.Offset = DWORD(offset);
+    at.OffsetHigh = DWORD(std::uint64_t(offset) >> 32);
+    got = 0;
+    if (ReadFile(handle, data, length, &got, &at))
+        return true;
+    return GetLastError() == ERROR_HANDLE_EOF;
+}
+
+QString kilobytes(std::int64_t bytes) {
+    return QStringLiteral("%1 KB").arg(std::max<std::int64_t>(1, (bytes + 1023) / 1024));
+}
+
+QString outcome(bool replacing) {
+    return replacing ? QStringLiteral("replaced safely") : QStringLiteral("copied");
+}
+
+} // namespace
+
+struct WindowsCopyEngine::Buffers {
+    Buffers()
+        : data(allocate())
+        , other(allocate())
+        , hash(XXH3_createState()) {
+        if (!data || !other || !hash)
+            throw std::bad_alloc();
+    }
+    ~Buffers() {
+        VirtualFree(data, 0, MEM_RELEASE);
+        VirtualFree(other, 0, MEM_RELEASE);
+        XXH3_freeState(hash);
+    }
+    // Page-aligned, as unbuffered reads need.
+    static char* allocate() {
+        return static_cast<char*>(
+            VirtualAlloc(nullptr, kBufferSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    }
+
+    char* data;
+    char* other;
+    XXH3_state_t* hash;
+};
+
+// One call's folders and the volume it started on.
+struct WindowsCopyEngine::Step {
+    QByteArray sourceDir;
+    QByteArray targetDir;
+    const QString& dosTargetDir;
+    bool overwrite;
+    std::wstring root;         // "A:\"
+    std::wstring targetFolder; // for the room left
+    VolumeFacts volume;
+};
+
+struct WindowsCopyEngine::Source {
+    const Item& item;
+    UniqueHandle handle;
+    BY_HANDLE_FILE_INFORMATION info{};
+};
+
+// A copy on its way to its target: closed, then deleted, unless it was renamed.
+class WindowsCopyEngine::TempFile {
+public:
+    TempFile(std::wstring path, HANDLE handle)
+        : m_path(std::move(path))
+        , m_handle(handle) {}
+    TempFile(TempFile&&) = default;
+    ~TempFile() {
+        m_handle.reset();
+        if (!m_path.empty())
+            DeleteFileW(m_path.c_str());
+    }
+    HANDLE handle() const { return m_handle.get(); }
+    const std::wstring& path() const { return m_path; }
+    bool close() { return m_handle.close(); }
+    void renamed() { m_path.clear(); }
+
+    std::int64_t written = 0;
+    std::uint64_t checksum = 0;
+
+private:
+    std::wstring m_path;
+    UniqueHandle m_handle;
+};
+
+WindowsCopyEngine::WindowsCopyEngine()
+    : m_buffers(std::make_unique<Buffers>()) {}
+
+WindowsCopyEngine::~WindowsCopyEngine() = default;
+
+int WindowsCopyEngine::copy(const QByteArray& sourceDir, const QByteArray& targetDir,
+                            const QString& dosTargetDir, const std::vector<Item>& items,
+                            bool overwrite) {
+    const QString target = QString::fromUtf8(targetDir);
+    Step step{sourceDir,
+              targetDir,
+              dosTargetDir,
+              overwrite,
+              (target.left(2) + u'\\').toStdWString(),
+              longPath(targetDir),
+              {}};
+    const auto volume = volumeFacts(step.root);
+    if (!volume)
+        throw win32Error(GetLastError(), IoSide::Destination, dosTargetDir);
+    step.volume = *volume;
+    removeStaleTemps(step);
+    checkCaseCollisions(step, items);
+
+    int regular = 0;
+    for (const Item& item : items)
+        regular += copyItem(step, item) ? 1 : 0;
+    return regular;
+}
+
+void WindowsCopyEngine::removeStaleTemps(const Step& step) const {
+    // Best effort: a leftover we cannot remove costs only space.
+    WIN32_FIND_DATAW found;
+    const HANDLE search =
+        FindFirstFileExW(joined(step.targetDir, QStringLiteral("*")).c_str(), FindExInfoBasic,
+                         &found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const QString name = QString::fromWCharArray(found.cFileName);
+        if (!name.startsWith(QString::fromUtf16(kWindowsTempPrefix)) ||
+            (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            continue;
+        // Left by any earlier run, this program's own included; a copy in
+        // progress holds its file open without sharing, so it stays.
+        DeleteFileW(joined(step.targetDir, name).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+void WindowsCopyEngine::checkCaseCollisions(const Step& step,
+                                            const std::vector<Item>& items) const {
+    // Every Windows volume ignores case in names; only a case-sensitive source
+    // folder (Wine's Unix folders) can hold two such names at all.
+    std::vector<std::pair<QString, const Item*>> folded;
+    folded.reserve(items.size());
+    for (const Item& item : items)
+        folded.emplace_back(item.targetName.toCaseFolded(), &item);
+    std::stable_sort(folded.begin(), folded.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    const auto isFile = [&](const Item* item) {
+        const DWORD attributes =
+            GetFileAttributesW(joined(step.sourceDir, item->sourceName).c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    };
+    for (std::size_t i = 0; i + 1 < folded.size(); ++i) {
+        const Item* first = folded[i].second;
+        const Item* second = folded[i + 1].second;
+        if (folded[i].first != folded[i + 1].first || first->targetName == second->targetName ||
+            !isFile(first) || !isFile(second))
+            continue;
+        throw Error(err::FileAlreadyExists,
+                    QStringLiteral("%1 and %2 differ only in case, and %3 does not tell such "
+                                   "names apart, so one copy would replace the other. Rename "
+                                   "one of them, then back up again.")
+                        .arg(first->dosSource, second->dosSource, step.dosTargetDir));
+    }
+}
+
+bool WindowsCopyEngine::copyItem(const Step& step, const Item& item) {
+    try {
+        return copyOne(step, item);
+    } catch (const SourceChanged&) {
+    }
+    try {
+        return copyOne(step, item);
+    } catch (const SourceChanged&) {
+        throw Error(err::PathFileAccessError,
+                    QStringLiteral("%1 changed while it was being copied. Close the program "
+                                   "that writes to it, then back up again.")
+                        .arg(item.dosSource));
+    }
+}
+
+bool WindowsCopyEngine::copyOne(const Step& step, const Item& item) {
+    // Others may read and write it meanwhile; a writer shows in its status.
+    Source source{
+        item, UniqueHandle(CreateFileW(joined(step.sourceDir, item.sourceName).c_str(),
+                                       GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr))};
+    if (!source.handle.valid()) {
+        const DWORD code = GetLastError();
+        // Gone since the folder was read, or a link to nothing: not a file to copy.
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+            return false;
+        throw win32Error(code, IoSide::Source, item.dosSource);
+    }
+    if (!GetFileInformationByHandle(source.handle.get(), &source.info))
+        throw win32Error(GetLastError(), IoSide::Source, item.dosSource);
+    if (GetFileType(source.handle.get()) != FILE_TYPE_DISK ||
+        (source.info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+
+    const std::wstring target = joined(step.targetDir, item.targetName);
+    bool replacing = false;
+    WIN32_FILE_ATTRIBUTE_DATA existing{};
+    if (GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &existing)) {
+        if (existing.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            throw Error(err::PathFileAccessError,
+                        QStringLiteral("A folder stands where %1 should go").arg(item.dosTarget));
+        if (!step.overwrite)
+            throw Error(err::FileAlreadyExists);
+        if (alreadyThere(source, target))
+            return true;
+        replacing = true;
+    } else if (const DWORD code = GetLastError(); code != ERROR_FILE_NOT_FOUND) {
+        throw win32Error(code, IoSide::Destination, item.dosTarget);
+    }
+
+    const std::int64_t size = sizeOf(source.info);
+    if (size > step.volume.largestFile())
+        throw Error(err::PathFileAccessError,
+                    QStringLiteral("%1 is larger than 4 GB and cannot be copied to %2: a file on "
+                                   "a FAT disk holds at most 4 GB")
+                        .arg(item.dosSource, step.dosTargetDir));
+    // FAT says its room exactly and compresses nothing: what cannot fit is
+    // not written at all.
+    if (step.volume.isFat()) {
+        const std::int64_t free = freeBytes(step.targetFolder);
+        if (free >= 0 && size > free)
+            throw Error(err::DiskFull,
+                        QStringLiteral("Disk full: %1 needs %2 more to be %3")
+                            .arg(item.dosTarget, kilobytes(size - free), outcome(replacing)));
+    }
+
+    TempFile temp = createTemp(step, item, replacing);
+    copyData(source, temp, replacing);
+    BY_HANDLE_FILE_INFORMATION after{};
+    if (!GetFileInformationByHandle(source.handle.get(), &after))
+        throw win32Error(GetLastError(), IoSide::Source, item.dosSource);
+    if (!sameVersion(source.info, after) || temp.written != size)
+        throw SourceChanged{};
+    // A volume that keeps no such time still holds a good copy.
+    SetFileTime(temp.handle(), nullptr, &source.info.ftLastAccessTime,
+                &source.info.ftLastWriteTime);
+    if (!FlushFileBuffers(temp.handle()) || !temp.close())
+        throw win32Error(GetLastError(), IoSide::Destination, item.dosTarget);
+    verify(step, item, temp.path(), size, temp.checksum);
+
+    checkSameVolume(step);
+    if (!MoveFileExW(temp.path().c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw win32Error(GetLastError(), IoSide::Destination, item.dosTarget);
+    temp.renamed();
+    return true;
+}
+
+bool WindowsCopyEngine::alreadyThere(const Source& source, const std::wstring& target) {
+    UniqueHandle out(CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    // Anything unreadable or different is simply copied, as if it were not there.
+    if (!out.valid() || !GetFileInformationByHandle(out.get(), &info))
+        return false;
+    if (info.dwVolumeSerialNumber == source.info.dwVolumeSerialNumber &&
+        info.nFileIndexHigh == source.info.nFileIndexHigh &&
+        info.nFileIndexLow == source.info.nFileIndexLow)
+        return true; // the source itself
+    const std::int64_t size = sizeOf(source.info);
+    if (sizeOf(info) != size || !sameTimeOnDisk(source.info.ftLastWriteTime, info.ftLastWriteTime))
+        return false;
+    for (std::int64_t offset = 0; offset < size;) {
+        DWORD got = 0;
+        DWORD other = 0;
+        if (!readAt(source.handle.get(), m_buffers->data, kBufferSize, offset, got) || got == 0 ||
+            !readAt(out.get(), m_buffers->other, got, offset, other) || other != got ||
+            std::memcmp(m_buffers->data, m_buffers->other, got) != 0)
+            return false;
+        offset += got;
+    }
+    BY_HANDLE_FILE_INFORMATION after{};
+    return GetFileInformationByHandle(source.handle.get(), &after) &&
+           sameVersion(source.info, after);
+}
+
+WindowsCopyEngine::TempFile WindowsCopyEngine::createTemp(const Step& step, const Item& item,
+                                                          bool replacing) {
+    checkSameVolume(step);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::wstring path = joined(step.targetDir, randomTempName());
+        // Not shared: a later run's clean-up cannot delete it under us.
+        const HANDLE handle =
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (handle != INVALID_HANDLE_VALUE)
+            return TempFile(std::move(path), handle);
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS)
+            continue;
+        // A full FAT root folder has no entry left, though the disk may have room.
+        if (code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL || code == ERROR_CANNOT_MAKE)
+            throw Error(err::DiskFull,
+                        QStringLiteral("Disk full: %1 has no room for another file, so %2 "
+                                       "cannot be %3")
+                            .arg(step.dosTargetDir, item.dosTarget, outcome(replacing)));
+        throw win32Error(code, IoSide::Destination, item.dosTarget);
+    }
+    throw win32Error(ERROR_FILE_EXISTS, IoSide::Destination, item.dosTarget);
+}
+
+void WindowsCopyEngine::copyData(const Source& source, TempFile& temp, bool replacing) {
+    const Item& item = source.item;
+    XXH3_64bits_reset(m_buffers->hash);
+    for (;;) {
+        DWORD got = 0;
+        if (!readAt(source.handle.get(), m_buffers->data, kBufferSize, temp.written, got))
+            throw win32Error(GetLastError(), IoSide::Source, item.dosSource);
+        if (got == 0)
+            break;
+        // What was read is what the copy on the disk must give back.
+        XXH3_64bits_update(m_buffers->hash, m_buffers->data, got);
+        DWORD put = 0;
+        const bool wrote = WriteFile(temp.handle(), m_buffers->data, got, &put, nullptr);
+        if (!wrote || put != got) {
+            // A short write without an error is a disk that took what it could.
+            const DWORD code = wrote ? ERROR_DISK_FULL : GetLastError();
+            if (code != ERROR_DISK_FULL && code != ERROR_HANDLE_DISK_FULL)
+                throw win32Error(code, IoSide::Destination, item.dosTarget);
+            LARGE_INTEGER taken{};
+            if (!GetFileSizeEx(temp.handle(), &taken))
+                taken.QuadPart = temp.written;
+            throw Error(err::DiskFull,
+                        QStringLiteral("Disk full: %1 needs %2 more to be %3")
+                            .arg(item.dosTarget, kilobytes(sizeOf(source.info) - taken.QuadPart),
+                                 outcome(replacing)));
+        }
+        temp.written += got;
+    }
+    temp.checksum = XXH3_64bits_digest(m_buffers->hash);
+}
+
+void WindowsCopyEngine::verify(const Step& step, const Item& item, const std::wstring& path,
+                               std::int64_t size, std::uint64_t checksum) {
+    std::int64_t read = 0;
+    std::uint64_t sum = 0;
+    // Some file systems refuse unbuffered reads; theirs come through the cache.
+    if (!readBack(path, true, item, read, sum))
+        readBack(path, false, item, read, sum);
+    if (read != size || sum != checksum)
+        throw Error(err::DeviceIOError,
+                    QStringLiteral("The copy of %1 on drive %2 does not match the original; the "
+                                   "disk may be faulty")
+                        .arg(item.dosSource, step.dosTargetDir.left(2)));
+}
+
+bool WindowsCopyEngine::readBack(const std::wstring& path, bool unbuffered, const Item& item,
+                                 std::int64_t& read, std::uint64_t& checksum) {
+    // A fresh handle: what a new reader of the medium gets, not the writer's view.
+    UniqueHandle in(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                unbuffered ? FILE_FLAG_NO_BUFFERING : FILE_FLAG_SEQUENTIAL_SCAN,
+                                nullptr));
+    const auto refused = [&] {
+        const DWORD code = GetLastError();
+        if (unbuffered && code == ERROR_INVALID_PARAMETER)
+            return false;
+        throw win32Error(code, IoSide::Destination, item.dosTarget);
+    };
+    if (!in.valid())
+        return refused();
+    XXH3_64bits_reset(m_buffers->hash);
+    for (read = 0;;) {
+        DWORD got = 0;
+        if (!readAt(in.get(), m_buffers->data, kBufferSize, read, got))
+            return refused();
+        if (got == 0)
+            break;
+        XXH3_64bits_update(m_buffers->hash, m_buffers->data, got);
+        read += got;
+        if (got < kBufferSize)
+            break; // the end: an unbuffered read may not start at an unaligned offset
+    }
+    checksum = XXH3_64bits_digest(m_buffers->hash);
+    return true;
+}
+
+void WindowsCopyEngine::checkSameVolume(const Step& step) const {
+    // Another disk in the drive, or none: the copy would go to the wrong medium.
+    const auto now = volumeFacts(step.root);
+    if (!now || now->serial != step.volume.serial)
+        throw Error(err::DiskNotReady);
+}
+
+} // namespace qel

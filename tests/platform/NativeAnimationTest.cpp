@@ -2,6 +2,7 @@
 
 #include "AviWriter.h"
 #include "ErrorNumber.h"
+#include "GuiApp.h"
 #include "MapDrives.h"
 #include "controls/ClipControl.h"
 #include "platform/Error.h"
@@ -73,6 +74,7 @@ protected:
         return seen;
     }
 
+    QApplication& m_app = test::guiApp();
     QTemporaryDir m_dir;
     test::MapDrives m_drives;
     QWidget m_window;

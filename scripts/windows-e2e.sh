@@ -18,6 +18,7 @@ shots=0
 [[ ${1:-} == --screenshots ]] && shots=1
 out=$root/screenshots/windows
 started=$SECONDS
+rm -f "$root/build-win/windows-e2e-failure.png"
 
 work=$(mktemp -d /tmp/qel-e2e.XXXXXX)
 export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all
@@ -39,6 +40,7 @@ fail() {
 # The prefix takes about 20 s; the clip writer is built for the host meanwhile.
 scripts/wine-prefix.sh "$WINEPREFIX" &
 prefix_maker=$!
+pids+=("$prefix_maker")
 # shellcheck disable=SC2046
 g++ -std=c++20 -O1 -fPIC -Itests/support $(pkg-config --cflags Qt6Core) \
   tests/support/WriteDemoClip.cpp tests/support/DemoClip.cpp tests/support/AviWriter.cpp \
@@ -138,7 +140,6 @@ xdotool key Return
 sleep 0.5
 extra=$(xdotool search --onlyvisible --name 'QEL.Trekkel' | grep -vx "$main" || true)
 [[ -z $extra ]] || fail "a window is left after the backup: $(xdotool getwindowname $extra)"
-[[ $done_box != "$main" ]]
 
 status=0
 expected=$(cd "$data" && ls -1 | grep -E '\.(HST|CVD|CVT|XPT)$' | sort)

@@ -62,7 +62,10 @@ head -c 400000 /dev/urandom >"$data/WINCORV.EXE"
 echo "not a QEL file" >"$data/NOTES.TXT"
 # For the pictures, a history long enough to see the progress window by.
 ((shots)) && truncate -s 256M "$data/LONG.HST"
-"$work/write_demo_clip" "$c/FILECOPY.AVI" f0f0f0
+# The clip is drawn on the prefix's button face, the colour of its strip.
+face=$(grep -m1 '^"ButtonFace"=' "$WINEPREFIX/user.reg" | grep -o '[0-9]* [0-9]* [0-9]*' || echo 240 240 240)
+# shellcheck disable=SC2086
+"$work/write_demo_clip" "$c/FILECOPY.AVI" "$(printf '%02x%02x%02x' $face)"
 rm -f "$WINEPREFIX/dosdevices/a:"
 ln -s "$work/a" "$WINEPREFIX/dosdevices/a:"
 

@@ -33,7 +33,7 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 fail() {
   echo "windows-e2e.sh: $*" >&2
-  [[ -n ${DISPLAY:-} ]] && import -window root "$root/build-win/windows-e2e-failure.png" 2>/dev/null
+  [[ -n ${DISPLAY:-} ]] && timeout 10 import -window root "$root/build-win/windows-e2e-failure.png" 2>/dev/null
   exit 1
 }
 
@@ -61,7 +61,7 @@ head -c 5000 /dev/urandom >"$data/ACCT1.XPT"
 head -c 400000 /dev/urandom >"$data/WINCORV.EXE"
 echo "not a QEL file" >"$data/NOTES.TXT"
 # For the pictures, a history long enough to see the progress window by.
-((shots)) && truncate -s 256M "$data/LONG.HST"
+((shots)) && truncate -s 1G "$data/LONG.HST"
 # The clip is drawn on the prefix's button face, the colour of its strip.
 face=$(grep -m1 '^"ButtonFace"=' "$WINEPREFIX/user.reg" | grep -o '[0-9]* [0-9]* [0-9]*' || echo 240 240 240)
 # shellcheck disable=SC2086
@@ -77,7 +77,7 @@ export DISPLAY=:$(cat "$work/display")
 openbox >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  xdotool search --class openbox >/dev/null 2>&1 && break
   sleep 0.1
 done
 
@@ -105,18 +105,19 @@ window() {
   done
   return 1
 }
-# A window as the window manager frames it, after the given pause.
-shot() { sleep "$3"; import -window "$2" -frame "$out/$1"; }
-# Clicks at x,y inside the active window's client area.
-click() {
-  local geometry
-  geometry=$(xwininfo -id "$(xdotool getactivewindow)")
-  xdotool mousemove $(($(awk '/Absolute upper-left X/ {print $4}' <<<"$geometry") + $1)) \
-    $(($(awk '/Absolute upper-left Y/ {print $4}' <<<"$geometry") + $2)) click 1
+# A window as the window manager frames it, after the given pause. import
+# holds the display while it reads, and has been seen to hang there once in
+# many runs: it gets a second try.
+shot() {
+  sleep "$3"
+  timeout 10 import -window "$2" -frame "$out/$1" || timeout 10 import -window "$2" -frame "$out/$1" ||
+    fail "cannot take the picture $1"
 }
+# Clicks at x,y inside the active window.
+click() { xdotool mousemove --window "$(xdotool getactivewindow)" "$1" "$2" click 1; }
 
 main=$(window '^Qel Trekkel$') || fail "the main window did not come"
-width=$(xwininfo -id "$main" | awk '/Width:/ {print $2}')
+width=$(xdotool getwindowgeometry "$main" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
 ((width > 500)) || fail "a box came before the main window (is a: mapped?)"
 ((shots)) && mkdir -p "$out" && shot main.png "$main" 1
 
@@ -135,7 +136,7 @@ xdotool key y
 if ((shots)); then
   progress=$(timeout 30 xdotool search --sync --onlyvisible --name '^QEL_Trekkel Backup$' | head -1 || true)
   [[ -n $progress ]] || fail "no progress window"
-  shot progress.png "$progress" 0.7
+  shot progress.png "$progress" 0.3
 fi
 done_box=$(window '^QEL Trekkel$' "$main") || fail "no \"Backup Complete\" box"
 ((shots)) && shot backup-complete.png "$done_box" 0.3

@@ -88,11 +88,11 @@ pids+=($!)
 # Titles are matched without regard to case (xdotool's way), so "Qel Trekkel"
 # (the main window) and "QEL Trekkel" (the program's own boxes) are told
 # apart by the window: the first visible window with the title other than the
-# ones given, activated so that keys reach it. About 30 s at most.
+# ones given, activated so that keys reach it. 30 s at most.
 window() {
-  local title=$1 id
+  local title=$1 id deadline=$((SECONDS + 30))
   shift
-  for _ in $(seq 150); do
+  while ((SECONDS < deadline)); do
     for id in $(xdotool search --onlyvisible --name "$title" 2>/dev/null); do
       [[ " $* " == *" $id "* ]] && continue
       for _ in $(seq 20); do

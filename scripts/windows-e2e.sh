@@ -73,7 +73,8 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/n
 pids+=($!)
 for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
 [[ -s $work/display ]] || fail "Xvfb did not start"
-export DISPLAY=:$(cat "$work/display")
+DISPLAY=:$(cat "$work/display")
+export DISPLAY
 openbox >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do
@@ -143,9 +144,10 @@ done_box=$(window '^QEL Trekkel$' "$main") || fail "no \"Backup Complete\" box"
 xdotool key Return
 sleep 0.5
 extra=$(xdotool search --onlyvisible --name 'QEL.Trekkel' | grep -vx "$main" || true)
-[[ -z $extra ]] || fail "a window is left after the backup: $(xdotool getwindowname $extra)"
+[[ -z $extra ]] || fail "a window is left after the backup: $(xdotool getwindowname "$extra")"
 
 status=0
+# shellcheck disable=SC2010,SC2012 # the names are the script's own
 expected=$(cd "$data" && ls -1 | grep -E '\.(HST|CVD|CVT|XPT)$' | sort)
 copied=$(ls -1 "$work/a/ACCT1" 2>/dev/null | sort)
 [[ $copied == "$expected" ]] || { echo "windows-e2e.sh: a:\\ACCT1 holds [${copied//$'\n'/ }]," \

@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QString>
-
 #include <cstdint>
 #include <memory>
 
@@ -57,6 +56,12 @@ public:
     // that ignores case, 75 for a file the destination cannot hold or one
     // that kept changing while it was copied.
     virtual void CopyFile(const QString& source, const QString& destination, bool overwrite) = 0;
+
+    // A backup run starts, or starts again from its restart point. Until the
+    // next call, CreateFolder and CopyFile write to a drive only while it holds
+    // the medium they first found there: another file system in its place, or
+    // its folder no longer a mount point where it was one, is Error 71.
+    virtual void beginRun() = 0;
 };
 
 } // namespace qel

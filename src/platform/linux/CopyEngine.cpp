@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -49,6 +50,8 @@ namespace {
 // in use); a batch this size bounds the descriptors held at once.
 constexpr std::size_t kMaxPending = 128;
 constexpr std::size_t kBufferSize = 1 << 20;
+// Reads that bypass the cache start, and are as long as, whole blocks of this size.
+constexpr std::size_t kDirectAlign = 4096;
 // Large files start their write-back as they go, so the final flush of a step
 // does not wait for all of it at once.
 constexpr off_t kWriteBackChunk = off_t(32) << 20;
@@ -58,12 +61,17 @@ bool before(const timespec& a, const timespec& b) {
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
 
-QByteArray randomTempName() {
+// The target's name rides in the temporary one, so a name the disk cannot hold
+// is refused when the file is created: a FAT through FUSE loses the file that
+// a refused rename was to move.
+QByteArray randomTempName(const QByteArray& targetName) {
     static constexpr char kChars[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     QByteArray name(kTempPrefix);
     for (int i = 0; i < 6; ++i)
         name += kChars[QRandomGenerator::system()->bounded(int(sizeof kChars - 1))];
+    if (name.size() + 1 + targetName.size() <= NAME_MAX)
+        name += '-' + targetName;
     return name;
 }
 
@@ -142,6 +150,7 @@ struct CopyEngine::Step {
     int targetDir;
     const QString& dosTargetDir;
     bool overwrite;
+    const std::function<void()>& checkMedium;
     std::vector<Pending> pending;
     off_t largestFile = 0;
     long long freeRoom = -1; // bytes not claimed by pending copies; -1: not known
@@ -156,26 +165,24 @@ struct CopyEngine::OutOfRoom {
     bool forEntry; // no room for the file's name, not its data
 };
 
-CopyEngine::CopyEngine(CopyIo& io, const timespec& staleBefore)
+CopyEngine::CopyEngine(CopyIo& io)
     : m_io(io)
-    , m_staleBefore(staleBefore)
-    , m_hash(XXH3_createState(), XXH3_freeState) {
-    if (!m_hash)
+    , m_hash(XXH3_createState(), XXH3_freeState)
+    , m_aligned(static_cast<char*>(std::aligned_alloc(kDirectAlign, kBufferSize)), std::free) {
+    if (!m_hash || !m_aligned)
         throw std::bad_alloc();
 }
 
 int CopyEngine::copy(int sourceDir, int targetDir, const QString& dosTargetDir,
-                     const std::vector<CopyItem>& items, bool overwrite) {
+                     const std::vector<CopyItem>& items, bool overwrite,
+                     const std::function<void()>& checkMedium) {
     removeStaleTemps(targetDir);
     m_fileSystemSyncIsThorough = fileSystemSyncIsThorough(targetDir);
     m_targetDir = targetDir;
 
-    Step step{sourceDir, targetDir, dosTargetDir, overwrite, {}};
+    Step step{sourceDir, targetDir, dosTargetDir, overwrite, checkMedium, {}};
     // Whatever way we leave, no temporary file of ours stays behind.
-    const auto discard = qScopeGuard([&] {
-        for (const Pending& p : step.pending)
-            unlinkat(targetDir, p.tempName.constData(), 0);
-    });
+    const auto discardAll = qScopeGuard([&] { discard(targetDir, step.pending, 0); });
     checkCaseCollisions(step, items);
     step.largestFile = largestFile(targetDir);
     step.freeRoom = freeBytes(targetDir);
@@ -202,7 +209,22 @@ int CopyEngine::copy(int sourceDir, int targetDir, const QString& dosTargetDir,
     return regular;
 }
 
-void CopyEngine::removeStaleTemps(int targetDir) const {
+void CopyEngine::discard(int targetDir, std::vector<Pending>& pending, std::size_t from) {
+    // Closed first: through FUSE an open file that is unlinked only becomes a
+    // hidden file, and a FAT served that way is left with lost clusters.
+    for (std::size_t i = from; i < pending.size(); ++i)
+        pending[i].fd.reset();
+    for (std::size_t i = from; i < pending.size(); ++i)
+        unlinkat(targetDir, pending[i].tempName.constData(), 0);
+    pending.resize(from);
+}
+
+void CopyEngine::removeStaleTemps(int targetDir) {
+    // A copy at work locks its temporary file as soon as it has made it, so an
+    // unlocked one made before now is a leftover, also of a run earlier in
+    // this program.
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
     // Best effort: a leftover we cannot remove costs only space, and the copy
     // itself reports any real trouble with the folder.
     const int fd = openat(targetDir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -219,15 +241,18 @@ void CopyEngine::removeStaleTemps(int targetDir) const {
             continue;
         struct stat st {};
         if (fstatat(targetDir, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
-            !S_ISREG(st.st_mode) || !before(st.st_ctim, m_staleBefore))
+            !S_ISREG(st.st_mode) || !before(st.st_ctim, now))
             continue;
         // A copy in progress holds its temporary file locked.
         UniqueFd temp(openat(targetDir, entry->d_name,
                              O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         struct stat held {};
-        if (temp.valid() && flock(temp.get(), LOCK_EX | LOCK_NB) == 0 &&
-            fstat(temp.get(), &held) == 0 && held.st_ino == st.st_ino)
-            unlinkat(targetDir, entry->d_name, 0);
+        if (!temp.valid() || flock(temp.get(), LOCK_EX | LOCK_NB) != 0 ||
+            fstat(temp.get(), &held) != 0 || held.st_ino != st.st_ino)
+            continue;
+        // Closed before it is unlinked, as every temporary file (see discard).
+        temp.reset();
+        unlinkat(targetDir, entry->d_name, 0);
     }
     closedir(dir);
 }
@@ -263,10 +288,8 @@ void CopyEngine::checkCaseCollisions(const Step& step, const std::vector<CopyIte
 
 bool CopyEngine::copyItem(Step& step, const CopyItem& item) {
     const auto dropTemp = [&] {
-        if (!step.pending.empty() && step.pending.back().item == &item) {
-            unlinkat(step.targetDir, step.pending.back().tempName.constData(), 0);
-            step.pending.pop_back();
-        }
+        if (!step.pending.empty() && step.pending.back().item == &item)
+            discard(step.targetDir, step.pending, step.pending.size() - 1);
     };
     bool changedBefore = false;
     for (;;) {
@@ -368,14 +391,17 @@ bool CopyEngine::copyOne(Step& step, const CopyItem& item) {
     // Owner read permission lets a later run open (and lock) the file to clean it up.
     const mode_t mode = (st.st_mode & 0777) | S_IRUSR;
     for (int attempt = 0; attempt < 100 && !temp.fd.valid(); ++attempt) {
-        temp.tempName = randomTempName();
+        temp.tempName = randomTempName(item.targetName);
         temp.fd.reset(openat(step.targetDir, temp.tempName.constData(),
                              O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
         if (temp.fd.valid() || errno == EEXIST)
             continue;
-        if (meansOutOfRoom(errno, step.targetDir, step.targetDir))
+        const int e = errno;
+        if (refusesName(e, step.targetDir))
+            throw nameRefusedError(item.dosSource, step.dosTargetDir);
+        if (meansOutOfRoom(e, step.targetDir, step.targetDir))
             throw OutOfRoom{0, true};
-        throw errnoError(errno, IoSide::Destination, item.dosTarget);
+        throw errnoError(e, IoSide::Destination, item.dosTarget);
     }
     if (!temp.fd.valid())
         throw errnoError(EEXIST, IoSide::Destination, item.dosTarget);
@@ -529,42 +555,66 @@ void CopyEngine::writeFailed(int errnum, int out, const CopyItem& item) const {
 }
 
 void CopyEngine::verify(const Step& step, const Pending& copy) {
-    const int fd = copy.fd.get();
+    // A fresh descriptor reads what any later reader of the medium gets: a FAT
+    // through FUSE gives back zeros for a small file through the one that wrote
+    // it. O_DIRECT skips the cache; where it is refused, the pages (clean since
+    // the flush) are dropped instead.
+    const char* name = copy.tempName.constData();
+    UniqueFd fd(openat(step.targetDir, name, O_RDONLY | O_DIRECT | O_NOFOLLOW | O_CLOEXEC));
+    const auto readThroughCache = [&] {
+        fcntl(fd.get(), F_SETFL, fcntl(fd.get(), F_GETFL) & ~O_DIRECT);
+        posix_fadvise(fd.get(), 0, 0, POSIX_FADV_DONTNEED);
+    };
+    if (!fd.valid() && errno == EINVAL) {
+        fd.reset(openat(step.targetDir, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        if (fd.valid())
+            readThroughCache();
+    }
+    if (!fd.valid())
+        throw errnoError(errno, IoSide::Destination, copy.item->dosTarget);
     XXH3_64bits_reset(m_hash.get());
     struct stat st {};
-    if (fstat(fd, &st) != 0)
+    if (fstat(fd.get(), &st) != 0)
         throw errnoError(errno, IoSide::Destination, copy.item->dosTarget);
+    char* buffer = m_aligned.get();
     off_t checked = 0;
     while (checked < st.st_size) {
-        off_t dataStart = lseek(fd, checked, SEEK_DATA);
+        off_t dataStart = lseek(fd.get(), checked, SEEK_DATA);
         off_t dataEnd = st.st_size;
         if (dataStart < 0) {
             if (errno != ENXIO)
                 dataStart = checked; // no hole support: all of it is data
             else
                 dataStart = dataEnd; // a hole up to the end
-        } else if (const off_t hole = lseek(fd, dataStart, SEEK_HOLE); hole >= 0) {
+        } else if (const off_t hole = lseek(fd.get(), dataStart, SEEK_HOLE); hole >= 0) {
             dataEnd = std::min(hole, st.st_size);
         }
         hashZeros(m_hash.get(), dataStart - checked);
         checked = dataStart;
         while (checked < dataEnd) {
-            const size_t want = size_t(std::min<off_t>(dataEnd - checked, off_t(m_buffer.size())));
-            const ssize_t n = m_io.readBack(fd, m_buffer.data(), want, checked);
+            // Whole blocks, as O_DIRECT wants; the end of the file cuts the last one short.
+            const off_t left = std::min<off_t>(dataEnd - checked, off_t(kBufferSize));
+            const size_t want = size_t((left + off_t(kDirectAlign) - 1) & ~off_t(kDirectAlign - 1));
+            const ssize_t n = m_io.readBack(fd.get(), buffer, want, checked);
             if (n < 0 && errno == EINTR)
                 continue;
+            if (n < 0 && errno == EINVAL && (fcntl(fd.get(), F_GETFL) & O_DIRECT)) {
+                readThroughCache(); // a file system that takes O_DIRECT only in part
+                continue;
+            }
             if (n < 0)
                 throw errnoError(errno, IoSide::Destination, copy.item->dosTarget);
             if (n == 0)
                 break;
-            XXH3_64bits_update(m_hash.get(), m_buffer.data(), size_t(n));
-            checked += n;
+            const off_t used = std::min<off_t>(n, left);
+            XXH3_64bits_update(m_hash.get(), buffer, size_t(used));
+            checked += used;
         }
         if (checked < dataEnd)
             break; // shorter than it says
     }
     // Reading it moved its access time; the copy keeps the source's.
-    futimens(fd, copy.times);
+    futimens(copy.fd.get(), copy.times);
     if (checked != copy.size || XXH3_64bits_digest(m_hash.get()) != copy.checksum)
         throw Error(err::DeviceIOError,
                     QStringLiteral("The copy of %1 on drive %2 does not match the original; the "
@@ -587,14 +637,6 @@ void CopyEngine::commit(Step& step) {
                 throw errnoError(errno, IoSide::Destination, p.item->dosTarget);
         }
     }
-    // The copies are durable, so their pages are clean: dropping them makes
-    // the reads below come from the medium, not from memory. Asking for all
-    // of them at once lets the device read them together.
-    for (const Pending& p : pending)
-        posix_fadvise(p.fd.get(), 0, 0, POSIX_FADV_DONTNEED);
-    for (const Pending& p : pending)
-        posix_fadvise(p.fd.get(), 0, 0, POSIX_FADV_WILLNEED);
-    m_buffer.resize(kBufferSize);
     std::size_t verified = 0;
     std::optional<Error> mismatch;
     for (; verified < pending.size() && !mismatch; ++verified) {
@@ -608,9 +650,7 @@ void CopyEngine::commit(Step& step) {
         // The copies before the bad one are good: they go in, as a copy that
         // stops at its first failing file would; the rest keep their old copy.
         --verified;
-        for (std::size_t i = verified; i < pending.size(); ++i)
-            unlinkat(step.targetDir, pending[i].tempName.constData(), 0);
-        pending.resize(verified);
+        discard(step.targetDir, pending, verified);
     }
     // Renamed files are done; on failure the rest stay pending and are removed.
     std::size_t renamed = 0;
@@ -618,9 +658,13 @@ void CopyEngine::commit(Step& step) {
         [&] { pending.erase(pending.begin(), pending.begin() + std::ptrdiff_t(renamed)); });
     for (; renamed < pending.size(); ++renamed) {
         const Pending& p = pending[renamed];
+        step.checkMedium();
         if (renameat(step.targetDir, p.tempName.constData(), step.targetDir,
-                     p.item->targetName.constData()) != 0)
+                     p.item->targetName.constData()) != 0) {
+            if (errno == EINVAL)
+                throw nameRefusedError(p.item->dosSource, step.dosTargetDir);
             throw errnoError(errno, IoSide::Destination, p.item->dosTarget);
+        }
     }
     if (m_io.syncFolder(step.targetDir) != 0)
         throw errnoError(errno, IoSide::Destination, step.dosTargetDir);

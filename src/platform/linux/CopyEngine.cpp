@@ -11,6 +11,7 @@
 #include <array>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -49,9 +50,14 @@ namespace {
 // Files are kept open from their copy to their rename (the lock marks them as
 // in use); a batch this size bounds the descriptors held at once.
 constexpr std::size_t kMaxPending = 128;
-constexpr std::size_t kBufferSize = 1 << 20;
-// Reads that bypass the cache start, and are as long as, whole blocks of this size.
+constexpr std::size_t kBufferSize = 4 << 20;
+// Reads and writes that bypass the cache start, and are as long as, whole
+// blocks of this size.
 constexpr std::size_t kDirectAlign = 4096;
+// Files this large are written past the cache (O_DIRECT): putting their bytes
+// through it costs more than the device's own time, and they are read back
+// from the medium anyway. Smaller ones go through it, to be flushed together.
+constexpr off_t kDirectWriteFrom = off_t(8) << 20;
 // Large files start their write-back as they go, so the final flush of a step
 // does not wait for all of it at once.
 constexpr off_t kWriteBackChunk = off_t(32) << 20;
@@ -105,6 +111,18 @@ bool sameTimeOnDisk(const timespec& source, const timespec& target) {
 
 // Holes read as zeros: hashed and, where a file system has no holes, written.
 constexpr std::array<char, 1 << 16> kZeros{};
+
+// A length rounded up to whole blocks, as O_DIRECT wants; the end of the file
+// cuts the last one short.
+size_t wholeBlocks(size_t length) {
+    return (length + kDirectAlign - 1) & ~(kDirectAlign - 1);
+}
+
+// Makes fd read and write through the cache again; false when it did already.
+bool leaveDirect(int fd) {
+    const int flags = fcntl(fd, F_GETFL);
+    return flags >= 0 && (flags & O_DIRECT) && fcntl(fd, F_SETFL, flags & ~O_DIRECT) == 0;
+}
 
 void hashZeros(XXH3_state_t* hash, off_t count) {
     for (; count > 0; count -= off_t(kZeros.size()))
@@ -411,6 +429,8 @@ bool CopyEngine::copyOne(Step& step, const CopyItem& item) {
     step.pending.push_back(std::move(temp));
 
     m_writtenToFile = 0;
+    m_direct =
+        st.st_size >= kDirectWriteFrom && fcntl(out, F_SETFL, fcntl(out, F_GETFL) | O_DIRECT) == 0;
     XXH3_64bits_reset(m_hash.get());
     copyData(in.get(), out, st.st_size, item);
     step.pending.back().size = st.st_size;
@@ -433,24 +453,26 @@ bool CopyEngine::alreadyThere(Step& step, const CopyItem& item, int in, const st
     if (!S_ISREG(target.st_mode) || target.st_size != source.st_size ||
         !sameTimeOnDisk(source.st_mtim, target.st_mtim))
         return false;
-    UniqueFd out(openat(step.targetDir, item.targetName.constData(),
-                        O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    // Read past the cache where the file system allows: a large copy was
+    // written that way, and filling the cache with it costs more than the reads.
+    const char* name = item.targetName.constData();
+    constexpr int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    UniqueFd out(openat(step.targetDir, name, flags | O_DIRECT));
+    if (!out.valid() && errno == EINVAL)
+        out.reset(openat(step.targetDir, name, flags));
     if (!out.valid())
         return false;
     m_buffer.resize(kBufferSize);
-    m_other.resize(kBufferSize);
+    char* other = m_aligned.get();
     // Anything unreadable or different is simply copied, as if it were not there.
     for (off_t offset = 0; offset < source.st_size;) {
         const ssize_t n = pread(in, m_buffer.data(), m_buffer.size(), offset);
         if (n <= 0)
             return false;
-        for (ssize_t got = 0; got < n;) {
-            const ssize_t m = pread(out.get(), m_other.data() + got, size_t(n - got), offset + got);
-            if (m <= 0)
-                return false;
-            got += m;
-        }
-        if (std::memcmp(m_buffer.data(), m_other.data(), size_t(n)) != 0)
+        ssize_t m = pread(out.get(), other, wholeBlocks(size_t(n)), offset);
+        if (m < 0 && errno == EINVAL && leaveDirect(out.get()))
+            m = pread(out.get(), other, size_t(n), offset);
+        if (m < n || std::memcmp(m_buffer.data(), other, size_t(n)) != 0)
             return false;
         offset += n;
     }
@@ -501,12 +523,12 @@ void CopyEngine::copyData(int in, int out, off_t size, const CopyItem& item) {
 }
 
 off_t CopyEngine::copyRegion(int in, int out, off_t offset, off_t length, const CopyItem& item) {
-    m_buffer.resize(kBufferSize);
+    char* buffer = m_aligned.get();
     off_t done = 0;
     off_t sinceWriteBack = 0;
     while (done < length) {
-        const size_t want = size_t(std::min<off_t>(length - done, off_t(m_buffer.size())));
-        const ssize_t n = pread(in, m_buffer.data(), want, offset + done);
+        const size_t want = size_t(std::min<off_t>(length - done, off_t(kBufferSize)));
+        const ssize_t n = pread(in, buffer, want, offset + done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -515,8 +537,8 @@ off_t CopyEngine::copyRegion(int in, int out, off_t offset, off_t length, const 
         if (n == 0)
             break;
         // What was read is what the copy on the disk must give back.
-        XXH3_64bits_update(m_hash.get(), m_buffer.data(), size_t(n));
-        writeAll(out, m_buffer.data(), size_t(n), offset + done, item);
+        XXH3_64bits_update(m_hash.get(), buffer, size_t(n));
+        writeAll(out, buffer, size_t(n), offset + done, item);
         done += n;
         sinceWriteBack += n;
         if (sinceWriteBack >= kWriteBackChunk) {
@@ -537,15 +559,31 @@ void CopyEngine::extendWithZeros(int out, off_t from, off_t to, const CopyItem& 
 void CopyEngine::writeAll(int out, const char* data, size_t length, off_t offset,
                           const CopyItem& item) {
     for (size_t written = 0; written < length;) {
-        const ssize_t w =
-            m_io.writeAt(out, data + written, length - written, offset + off_t(written));
+        const off_t at = offset + off_t(written);
+        const size_t rest = length - written;
+        // Past the cache only whole blocks go: the end of the file, or a part
+        // that is not aligned, goes through it.
+        const auto misaligned = [](std::uintptr_t n) { return n % kDirectAlign != 0; };
+        if (m_direct && (misaligned(std::uintptr_t(at)) || misaligned(rest) ||
+                         misaligned(reinterpret_cast<std::uintptr_t>(data + written))))
+            stopDirect(out);
+        const ssize_t w = m_io.writeAt(out, data + written, rest, at);
         if (w < 0 && errno == EINTR)
             continue;
+        if (w < 0 && errno == EINVAL && m_direct) {
+            stopDirect(out); // a file system that takes O_DIRECT only in part
+            continue;
+        }
         if (w <= 0)
             writeFailed(w < 0 ? errno : EIO, out, item);
         written += size_t(w);
         m_writtenToFile += w;
     }
+}
+
+void CopyEngine::stopDirect(int out) {
+    leaveDirect(out);
+    m_direct = false;
 }
 
 void CopyEngine::writeFailed(int errnum, int out, const CopyItem& item) const {
@@ -561,14 +599,10 @@ void CopyEngine::verify(const Step& step, const Pending& copy) {
     // the flush) are dropped instead.
     const char* name = copy.tempName.constData();
     UniqueFd fd(openat(step.targetDir, name, O_RDONLY | O_DIRECT | O_NOFOLLOW | O_CLOEXEC));
-    const auto readThroughCache = [&] {
-        fcntl(fd.get(), F_SETFL, fcntl(fd.get(), F_GETFL) & ~O_DIRECT);
-        posix_fadvise(fd.get(), 0, 0, POSIX_FADV_DONTNEED);
-    };
     if (!fd.valid() && errno == EINVAL) {
         fd.reset(openat(step.targetDir, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
         if (fd.valid())
-            readThroughCache();
+            posix_fadvise(fd.get(), 0, 0, POSIX_FADV_DONTNEED);
     }
     if (!fd.valid())
         throw errnoError(errno, IoSide::Destination, copy.item->dosTarget);
@@ -592,14 +626,13 @@ void CopyEngine::verify(const Step& step, const Pending& copy) {
         hashZeros(m_hash.get(), dataStart - checked);
         checked = dataStart;
         while (checked < dataEnd) {
-            // Whole blocks, as O_DIRECT wants; the end of the file cuts the last one short.
             const off_t left = std::min<off_t>(dataEnd - checked, off_t(kBufferSize));
-            const size_t want = size_t((left + off_t(kDirectAlign) - 1) & ~off_t(kDirectAlign - 1));
-            const ssize_t n = m_io.readBack(fd.get(), buffer, want, checked);
+            const ssize_t n = m_io.readBack(fd.get(), buffer, wholeBlocks(size_t(left)), checked);
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n < 0 && errno == EINVAL && (fcntl(fd.get(), F_GETFL) & O_DIRECT)) {
-                readThroughCache(); // a file system that takes O_DIRECT only in part
+            if (n < 0 && errno == EINVAL && leaveDirect(fd.get())) {
+                // A file system that takes O_DIRECT only in part.
+                posix_fadvise(fd.get(), 0, 0, POSIX_FADV_DONTNEED);
                 continue;
             }
             if (n < 0)

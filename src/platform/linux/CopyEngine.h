@@ -89,6 +89,7 @@ private:
     off_t copyRegion(int in, int out, off_t offset, off_t length, const CopyItem& item);
     void extendWithZeros(int out, off_t from, off_t to, const CopyItem& item);
     void writeAll(int out, const char* data, size_t length, off_t offset, const CopyItem& item);
+    void stopDirect(int out);
     void verify(const Step& step, const Pending& copy);
     [[noreturn]] void writeFailed(int errnum, int out, const CopyItem& item) const;
     void commit(Step& step);
@@ -97,10 +98,11 @@ private:
     bool m_fileSystemSyncIsThorough = false;
     int m_targetDir = -1;
     off_t m_writtenToFile = 0;
+    bool m_direct = false; // the file being copied is written past the cache
     std::unique_ptr<XXH3_state_t, XXH_errorcode (*)(XXH3_state_t*)> m_hash;
     std::vector<char> m_buffer;
-    std::vector<char> m_other;
-    // Reads that bypass the cache need a buffer aligned to the device's blocks.
+    // Copies and read-backs that bypass the cache need a buffer aligned to the
+    // device's blocks.
     std::unique_ptr<char, void (*)(void*)> m_aligned;
 };
 

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <future>
 #include <linux/magic.h>
 #include <optional>
 #include <sys/file.h>
@@ -186,8 +187,9 @@ struct CopyEngine::OutOfRoom {
 CopyEngine::CopyEngine(CopyIo& io)
     : m_io(io)
     , m_hash(XXH3_createState(), XXH3_freeState)
-    , m_aligned(static_cast<char*>(std::aligned_alloc(kDirectAlign, kBufferSize)), std::free) {
-    if (!m_hash || !m_aligned)
+    , m_aligned(static_cast<char*>(std::aligned_alloc(kDirectAlign, kBufferSize)), std::free)
+    , m_second(static_cast<char*>(std::aligned_alloc(kDirectAlign, kBufferSize)), std::free) {
+    if (!m_hash || !m_aligned || !m_second)
         throw std::bad_alloc();
 }
 
@@ -523,10 +525,23 @@ void CopyEngine::copyData(int in, int out, off_t size, const CopyItem& item) {
 }
 
 off_t CopyEngine::copyRegion(int in, int out, off_t offset, off_t length, const CopyItem& item) {
-    char* buffer = m_aligned.get();
+    // While one block is written, the next is read and hashed: the device
+    // need not wait for either.
+    char* buffers[2] = {m_aligned.get(), m_second.get()};
+    std::future<void> writing;
+    const auto write = [this, out, &item](const char* data, size_t n, off_t at) {
+        writeAll(out, data, n, at, item);
+        const off_t end = at + off_t(n);
+        if (!m_direct && end / kWriteBackChunk != at / kWriteBackChunk) {
+            // Only a hint; the flush before the rename reports real trouble.
+            const off_t chunk = end / kWriteBackChunk * kWriteBackChunk - kWriteBackChunk;
+            sync_file_range(out, chunk, kWriteBackChunk, SYNC_FILE_RANGE_WRITE);
+        }
+    };
     off_t done = 0;
-    off_t sinceWriteBack = 0;
+    int b = 0;
     while (done < length) {
+        char* buffer = buffers[b];
         const size_t want = size_t(std::min<off_t>(length - done, off_t(kBufferSize)));
         const ssize_t n = pread(in, buffer, want, offset + done);
         if (n < 0) {
@@ -538,16 +553,18 @@ off_t CopyEngine::copyRegion(int in, int out, off_t offset, off_t length, const 
             break;
         // What was read is what the copy on the disk must give back.
         XXH3_64bits_update(m_hash.get(), buffer, size_t(n));
-        writeAll(out, buffer, size_t(n), offset + done, item);
+        if (writing.valid())
+            writing.get();
+        const off_t at = offset + done;
         done += n;
-        sinceWriteBack += n;
-        if (sinceWriteBack >= kWriteBackChunk) {
-            // Only a hint; the flush before the rename reports real trouble.
-            sync_file_range(out, offset + done - sinceWriteBack, sinceWriteBack,
-                            SYNC_FILE_RANGE_WRITE);
-            sinceWriteBack = 0;
-        }
+        if (done < length)
+            writing = std::async(std::launch::async, write, buffer, size_t(n), at);
+        else
+            write(buffer, size_t(n), at); // a small file needs no second thread
+        b ^= 1;
     }
+    if (writing.valid())
+        writing.get();
     return done;
 }
 
@@ -610,7 +627,8 @@ void CopyEngine::verify(const Step& step, const Pending& copy) {
     struct stat st {};
     if (fstat(fd.get(), &st) != 0)
         throw errnoError(errno, IoSide::Destination, copy.item->dosTarget);
-    char* buffer = m_aligned.get();
+    // While one block is hashed, the next is read.
+    char* buffers[2] = {m_aligned.get(), m_second.get()};
     off_t checked = 0;
     while (checked < st.st_size) {
         off_t dataStart = lseek(fd.get(), checked, SEEK_DATA);
@@ -625,23 +643,31 @@ void CopyEngine::verify(const Step& step, const Pending& copy) {
         }
         hashZeros(m_hash.get(), dataStart - checked);
         checked = dataStart;
-        while (checked < dataEnd) {
-            const off_t left = std::min<off_t>(dataEnd - checked, off_t(kBufferSize));
-            const ssize_t n = m_io.readBack(fd.get(), buffer, wholeBlocks(size_t(left)), checked);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0 && errno == EINVAL && leaveDirect(fd.get())) {
-                // A file system that takes O_DIRECT only in part.
-                posix_fadvise(fd.get(), 0, 0, POSIX_FADV_DONTNEED);
-                continue;
+        // The bytes read at `at`, up to dataEnd; -errno on failure.
+        const auto readAt = [&](char* buffer, off_t at) -> ssize_t {
+            const off_t left = std::min<off_t>(dataEnd - at, off_t(kBufferSize));
+            for (;;) {
+                const ssize_t n = m_io.readBack(fd.get(), buffer, wholeBlocks(size_t(left)), at);
+                if (n >= 0)
+                    return std::min<ssize_t>(n, left);
+                if (errno == EINVAL && leaveDirect(fd.get()))
+                    // A file system that takes O_DIRECT only in part.
+                    posix_fadvise(fd.get(), 0, 0, POSIX_FADV_DONTNEED);
+                else if (errno != EINTR)
+                    return -errno;
             }
+        };
+        std::future<ssize_t> next = std::async(std::launch::deferred, readAt, buffers[0], checked);
+        for (int b = 0; checked < dataEnd; b ^= 1) {
+            const ssize_t n = next.get();
             if (n < 0)
-                throw errnoError(errno, IoSide::Destination, copy.item->dosTarget);
+                throw errnoError(int(-n), IoSide::Destination, copy.item->dosTarget);
             if (n == 0)
                 break;
-            const off_t used = std::min<off_t>(n, left);
-            XXH3_64bits_update(m_hash.get(), buffer, size_t(used));
-            checked += used;
+            if (checked + n < dataEnd)
+                next = std::async(std::launch::async, readAt, buffers[b ^ 1], checked + n);
+            XXH3_64bits_update(m_hash.get(), buffers[b], size_t(n));
+            checked += n;
         }
         if (checked < dataEnd)
             break; // shorter than it says

@@ -104,6 +104,7 @@ private:
     // Copies and read-backs that bypass the cache need a buffer aligned to the
     // device's blocks.
     std::unique_ptr<char, void (*)(void*)> m_aligned;
+    std::unique_ptr<char, void (*)(void*)> m_second; // the other of two blocks in flight
 };
 
 // The prefix of the temporary files the engine leaves while it copies.

@@ -238,9 +238,8 @@ void LinuxFileSystemObject::CopyFile(const QString& source, const QString& desti
                          sourceFolder.child(m.dosName).toString(),
                          targetFolder.child(sameName ? m.dosName : targetName).toString()});
     }
-    CopyEngine engine(m_io);
-    if (engine.copy(sourceDir.get(), targetDir.get(), dosTargetFolder, items, overwrite,
-                    checkMedium) == 0)
+    if (m_engine.copy(sourceDir.get(), targetDir.get(), dosTargetFolder, items, overwrite,
+                      checkMedium) == 0)
         throw Error(err::FileNotFound);
 }
 

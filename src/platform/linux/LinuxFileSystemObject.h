@@ -27,6 +27,8 @@ private:
     CopyIo m_systemIo;
     CopyIo& m_io;
     DestinationMedia m_media;
+    // One for every copy, so its buffers are made (and paged in) once.
+    CopyEngine m_engine{m_io};
 };
 
 } // namespace qel

@@ -1,6 +1,7 @@
 #include "AviWriter.h"
 
 #include <QFile>
+#include <QtEndian>
 #include <algorithm>
 
 namespace qel::test {
@@ -284,6 +285,26 @@ QByteArray aviBytes(const AviClip& clip) {
 QByteArray audioOnlyAviBytes() {
     return file(avih(0, 1, uint32_t(kSilence.size()), 0, 0, 1), soundStreamList(),
                 {{"00wb", kSilence}});
+}
+
+QByteArray aviWithSoundBytes(const AviClip& clip) {
+    // The audio-only file's stream list, added after the video's.
+    const QByteArray audio = audioOnlyAviBytes();
+    const qsizetype strl = audio.indexOf("strl") - 8;
+    const QByteArray sound =
+        audio.mid(strl, 8 + qFromLittleEndian<quint32>(audio.constData() + strl + 4));
+    QByteArray out = aviBytes(clip);
+    const qsizetype hdrl = out.indexOf("hdrl") - 8;
+    const quint32 hdrlSize = qFromLittleEndian<quint32>(out.constData() + hdrl + 4);
+    out.insert(hdrl + 8 + hdrlSize, sound);
+    const auto grow = [&](qsizetype at, quint32 by) {
+        qToLittleEndian<quint32>(qFromLittleEndian<quint32>(out.constData() + at) + by,
+                                 out.data() + at);
+    };
+    grow(4, quint32(sound.size()));        // RIFF
+    grow(hdrl + 4, quint32(sound.size())); // hdrl
+    grow(hdrl + 12 + 8 + 24, 1);           // avih: the number of streams
+    return out;
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes) {

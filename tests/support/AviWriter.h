@@ -37,6 +37,9 @@ QByteArray aviBytes(const AviClip& clip);
 // A well-formed AVI file with one audio stream and no video.
 QByteArray audioOnlyAviBytes();
 
+// The clip with a sound stream beside its video, as a film with sound has.
+QByteArray aviWithSoundBytes(const AviClip& clip);
+
 // One RLE8 bitmap of a frame; previous non-null encodes only what differs.
 QByteArray encodeRle8(int width, int height, const std::vector<uint32_t>& frame,
                       const std::vector<uint32_t>* previous);

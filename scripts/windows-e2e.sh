@@ -1,0 +1,170 @@
+#!/usr/bin/env bash
+# One backup through the whole Windows program under Wine, made as a person
+# makes it: a fresh prefix holding QEL data in C:\QEL\DATA\ACCT1 and the copy
+# clip in C:\FILECOPY.AVI, a: mapped to an empty folder, the program driven by
+# xdotool (keys and clicks on the focused window) on a virtual display with a
+# window manager. Then every copy is compared byte for byte with its source.
+# Needs build-win/QEL_Trekkel (scripts/build-windows.sh). Exits non-zero on any
+# difference or when a window does not come; a picture of the screen at that
+# moment is left in build-win/windows-e2e-failure.png.
+#   scripts/windows-e2e.sh [--screenshots]
+#     --screenshots  also retakes screenshots/windows/ (main, progress, about)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+program=$root/build-win/QEL_Trekkel/QEL_Trekkel.exe
+[[ -f $program ]] || { echo "windows-e2e.sh: no $program; run scripts/build-windows.sh" >&2; exit 2; }
+shots=0
+[[ ${1:-} == --screenshots ]] && shots=1
+out=$root/screenshots/windows
+started=$SECONDS
+rm -f "$root/build-win/windows-e2e-failure.png"
+
+work=$(mktemp -d /tmp/qel-e2e.XXXXXX)
+export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all
+pids=()
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+fail() {
+  echo "windows-e2e.sh: $*" >&2
+  [[ -n ${DISPLAY:-} ]] && import -window root "$root/build-win/windows-e2e-failure.png" 2>/dev/null
+  exit 1
+}
+
+# The prefix takes about 20 s; the clip writer is built for the host meanwhile.
+scripts/wine-prefix.sh "$WINEPREFIX" &
+prefix_maker=$!
+pids+=("$prefix_maker")
+# shellcheck disable=SC2046
+g++ -std=c++20 -O1 -fPIC -Itests/support $(pkg-config --cflags Qt6Core) \
+  tests/support/WriteDemoClip.cpp tests/support/DemoClip.cpp tests/support/AviWriter.cpp \
+  $(pkg-config --libs Qt6Core) -o "$work/write_demo_clip"
+wait "$prefix_maker" || fail "cannot make the Wine prefix"
+
+# The source folder: every kind of QEL file, one smaller than a cluster, one
+# empty, one spanning many copy buffers, and a file that is not QEL's.
+c=$WINEPREFIX/drive_c
+data=$c/QEL/DATA/ACCT1
+mkdir -p "$data" "$work/a"
+head -c 3000001 /dev/urandom >"$data/PORT.HST"
+head -c 70000 /dev/urandom >"$data/ACCT1.HST"
+head -c 100 /dev/urandom >"$data/ACCT1.CVD"
+head -c 9000 /dev/urandom >"$data/ACCT1.CVT"
+head -c 5000 /dev/urandom >"$data/ACCT1.XPT"
+: >"$data/EMPTY.XPT"
+head -c 400000 /dev/urandom >"$data/WINCORV.EXE"
+echo "not a QEL file" >"$data/NOTES.TXT"
+# For the pictures, a history long enough to see the progress window by.
+((shots)) && truncate -s 256M "$data/LONG.HST"
+# The clip is drawn on the prefix's button face, the colour of its strip.
+face=$(grep -m1 '^"ButtonFace"=' "$WINEPREFIX/user.reg" | grep -o '[0-9]* [0-9]* [0-9]*' || echo 240 240 240)
+# shellcheck disable=SC2086
+"$work/write_demo_clip" "$c/FILECOPY.AVI" "$(printf '%02x%02x%02x' $face)"
+rm -f "$WINEPREFIX/dosdevices/a:"
+ln -s "$work/a" "$WINEPREFIX/dosdevices/a:"
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+pids+=($!)
+for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
+[[ -s $work/display ]] || fail "Xvfb did not start"
+export DISPLAY=:$(cat "$work/display")
+openbox >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.1
+done
+
+# Started in C:\QEL\DATA, so the directory list opens there with ACCT1 below it.
+(cd "$c/QEL/DATA" && exec wine "$program") >"$work/program.log" 2>&1 &
+pids+=($!)
+
+# Titles are matched without regard to case (xdotool's way), so "Qel Trekkel"
+# (the main window) and "QEL Trekkel" (the program's own boxes) are told
+# apart by the window: the first visible window with the title other than the
+# ones given, activated so that keys reach it. About 30 s at most.
+window() {
+  local title=$1 id
+  shift
+  for _ in $(seq 150); do
+    for id in $(xdotool search --onlyvisible --name "$title" 2>/dev/null); do
+      [[ " $* " == *" $id "* ]] && continue
+      for _ in $(seq 20); do
+        [[ $(xdotool getactivewindow 2>/dev/null) == "$id" ]] && { sleep 0.3; echo "$id"; return; }
+        xdotool windowactivate "$id" >/dev/null 2>&1 || true
+        sleep 0.1
+      done
+    done
+    sleep 0.2
+  done
+  return 1
+}
+# A window as the window manager frames it, after the given pause.
+shot() { sleep "$3"; import -window "$2" -frame "$out/$1"; }
+# Clicks at x,y inside the active window's client area.
+click() {
+  local geometry
+  geometry=$(xwininfo -id "$(xdotool getactivewindow)")
+  xdotool mousemove $(($(awk '/Absolute upper-left X/ {print $4}' <<<"$geometry") + $1)) \
+    $(($(awk '/Absolute upper-left Y/ {print $4}' <<<"$geometry") + $2)) click 1
+}
+
+main=$(window '^Qel Trekkel$') || fail "the main window did not come"
+width=$(xwininfo -id "$main" | awk '/Width:/ {print $2}')
+((width > 500)) || fail "a box came before the main window (is a: mapped?)"
+((shots)) && mkdir -p "$out" && shot main.png "$main" 1
+
+# The directory list has the focus: its last entry is ACCT1, opened with Return.
+xdotool key End Return
+sleep 0.5
+# Backwards from the directory list: the destination drive list, then the
+# backup button.
+xdotool key shift+Tab a
+sleep 0.3
+xdotool key shift+Tab space
+window '^QEL_Trekkel$' >/dev/null || fail "no confirmation of the destination drive"
+xdotool key y
+# The progress window shows the clip while the copies run; it is only looked
+# at, and only for the picture (a plain run may be over before it is seen).
+if ((shots)); then
+  progress=$(timeout 30 xdotool search --sync --onlyvisible --name '^QEL_Trekkel Backup$' | head -1 || true)
+  [[ -n $progress ]] || fail "no progress window"
+  shot progress.png "$progress" 0.7
+fi
+done_box=$(window '^QEL Trekkel$' "$main") || fail "no \"Backup Complete\" box"
+((shots)) && shot backup-complete.png "$done_box" 0.3
+xdotool key Return
+sleep 0.5
+extra=$(xdotool search --onlyvisible --name 'QEL.Trekkel' | grep -vx "$main" || true)
+[[ -z $extra ]] || fail "a window is left after the backup: $(xdotool getwindowname $extra)"
+
+status=0
+expected=$(cd "$data" && ls -1 | grep -E '\.(HST|CVD|CVT|XPT)$' | sort)
+copied=$(ls -1 "$work/a/ACCT1" 2>/dev/null | sort)
+[[ $copied == "$expected" ]] || { echo "windows-e2e.sh: a:\\ACCT1 holds [${copied//$'\n'/ }]," \
+  "expected [${expected//$'\n'/ }]" >&2; status=1; }
+for name in $expected; do
+  cmp "$data/$name" "$work/a/ACCT1/$name" || status=1
+done
+cmp "$data/WINCORV.EXE" "$work/a/WINCORV.EXE" || status=1
+[[ $(ls -1 "$work/a") == $'ACCT1\nWINCORV.EXE' ]] || { echo "windows-e2e.sh: a:\\ holds" \
+  "$(ls -1 "$work/a" | tr '\n' ' ')" >&2; status=1; }
+
+if ((shots)); then
+  window '^Qel Trekkel$' >/dev/null || fail "the main window is gone"
+  click 75 9 # Help
+  sleep 0.5
+  xdotool key Down Down Return # About
+  about=$(window '^About QEL_Trekkel') || fail "no About dialog"
+  shot about.png "$about" 0.5
+fi
+
+((status == 0)) || fail "the copies on a: differ from their sources"
+echo "windows-e2e.sh: backup under Wine copied $(wc -w <<<"$expected") QEL files and WINCORV.EXE" \
+  "identically ($((SECONDS - started)) s)"

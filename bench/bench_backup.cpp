@@ -1,7 +1,10 @@
 // One backup run against cp + sync (and rsync -a + sync when installed) over
 // the same files on the same disk:
 //   (a) 500 files of 32 KiB, (b) 4 files of 256 MiB, each also run a second
-//   time onto its own result with nothing changed (d), and
+//   time onto its own result with nothing changed (d); (b) also against the
+//   device's own write-then-read of the same bytes (each file written with
+//   O_DIRECT and synced, then read back with O_DIRECT), the least a copy that
+//   is read back from the medium can cost; and
 //   (c) refreshing a backup of 16 x 52 KiB on a 1.44 MB FAT12 floppy image
 //       served by fusefat (cp needs --remove-destination there: fusefat
 //       refuses to truncate, so a plain cp cannot overwrite).
@@ -22,6 +25,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -29,6 +33,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
+#include <memory>
 #include <random>
 #include <sys/mount.h>
 #include <sys/vfs.h>
@@ -189,6 +194,54 @@ double timedBackup(const Drives& drives, const FixedFiles& files) {
     return time;
 }
 
+// Writes the source files' bytes with O_DIRECT, syncs each, then reads every
+// one back with O_DIRECT, in blocks of 4 MiB as the program's copies: data
+// files into dest/ACCT1, the executable into dest.
+double directWriteThenRead(const QString& source, const QStringList& names, const QString& dest) {
+    constexpr size_t kBlock = 4 << 20;
+    constexpr size_t kAlign = 4096;
+    std::unique_ptr<char, void (*)(void*)> buffer(
+        static_cast<char*>(std::aligned_alloc(kAlign, kBlock)), std::free);
+    const auto target = [&](const QString& name) {
+        return (name == u"WINCORV.EXE" ? dest : dest + QStringLiteral("/ACCT1")) + u'/' + name;
+    };
+    return seconds([&] {
+        for (const QString& name : names) {
+            const int in = open(qPrintable(source + u'/' + name), O_RDONLY | O_CLOEXEC);
+            const int out = open(qPrintable(target(name)),
+                                 O_WRONLY | O_CREAT | O_TRUNC | O_DIRECT | O_CLOEXEC, 0644);
+            if (in < 0 || out < 0)
+                fail(QStringLiteral("cannot open %1 for the O_DIRECT baseline").arg(name));
+            off_t size = 0;
+            for (;;) {
+                const ssize_t n = read(in, buffer.get(), kBlock);
+                if (n < 0)
+                    fail(QStringLiteral("cannot read %1").arg(name));
+                if (n == 0)
+                    break;
+                const size_t padded = (size_t(n) + kAlign - 1) & ~(kAlign - 1);
+                std::memset(buffer.get() + n, 0, padded - size_t(n));
+                if (write(out, buffer.get(), padded) != ssize_t(padded))
+                    fail(QStringLiteral("cannot write %1 with O_DIRECT").arg(name));
+                size += n;
+            }
+            if (ftruncate(out, size) != 0 || fsync(out) != 0)
+                fail(QStringLiteral("cannot sync %1").arg(name));
+            close(in);
+            close(out);
+        }
+        for (const QString& name : names) {
+            const int fd = open(qPrintable(target(name)), O_RDONLY | O_DIRECT | O_CLOEXEC);
+            if (fd < 0)
+                fail(QStringLiteral("cannot reopen %1 with O_DIRECT").arg(name));
+            for (ssize_t n; (n = read(fd, buffer.get(), kBlock)) != 0;)
+                if (n < 0)
+                    fail(QStringLiteral("cannot read back %1 with O_DIRECT").arg(name));
+            close(fd);
+        }
+    });
+}
+
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -261,7 +314,8 @@ int main(int argc, char** argv) {
         files.names = makeSource(source, c);
         ::sync();
 
-        std::vector<double> backup, again, cp, rsync;
+        const bool withBaseline = c.size >= (qint64(1) << 20);
+        std::vector<double> backup, again, cp, rsync, direct;
         for (int rep = 0; rep < repetitions; ++rep) {
             const QString dest = work.filePath(QStringLiteral("dest"));
             auto fresh = [&] {
@@ -289,6 +343,11 @@ int main(int argc, char** argv) {
                           .arg(quoted(source), quoted(dest)));
             }));
 
+            if (withBaseline) {
+                fresh();
+                direct.push_back(directWriteThenRead(source, files.names, dest));
+            }
+
             if (haveRsync) {
                 fresh();
                 rsync.push_back(seconds([&] {
@@ -308,6 +367,10 @@ int main(int argc, char** argv) {
         if (haveRsync)
             std::printf("%-18s %-14s %10.3f %7.2fx\n", c.name, "rsync -a + sync", median(rsync),
                         median(rsync) / cpMedian);
+        if (withBaseline)
+            std::printf("%-18s %-14s %10.3f %7.2fx; the backup run takes %.2fx of it\n", c.name,
+                        "O_DIRECT w+r", median(direct), median(direct) / cpMedian,
+                        median(backup) / median(direct));
         std::fflush(stdout);
         QDir(source).removeRecursively();
     }

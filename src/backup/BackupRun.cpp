@@ -122,6 +122,9 @@ BackupRun::Outcome BackupRun::copyFromRestartPoint(Run& run) {
 
     Outcome outcome = guarded(run, [&] {
         FileSystemObject& fso = m_fso();
+        // Whatever disk is in the drive now is the one asked for: from here on
+        // the run writes to it only.
+        fso.beginRun();
         if (!fso.FolderExists(run.destinationFolder))
             fso.CreateFolder(run.destinationFolder);
     });

@@ -19,7 +19,8 @@ public:
 
     // Closes any open clip first; after a failure no clip is open. Throws
     // Error 68 when the drive is not ready, 53 missing, 70 not readable, 75
-    // not a file, 321 damaged or without video.
+    // not a file, 321 not a silent AVI clip (another format, damaged, no
+    // video or a sound track).
     void Open(const QString& path) override;
     // From the first frame, looping until Stop. Throws Error 5 without a clip.
     void Play() override;

@@ -11,6 +11,7 @@ extern "C" {
 }
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
@@ -106,6 +107,15 @@ int64_t seekFile(void* opaque, int64_t offset, int whence) {
     return at < 0 ? AVERROR(errno) : int64_t(at);
 }
 
+// The control plays AVI files only: a picture or another container renamed
+// to .AVI is refused before any demuxer guesses at it.
+void checkRiffAvi(int fd) {
+    char header[12] = {};
+    if (::pread(fd, header, sizeof header, 0) != ssize_t(sizeof header) ||
+        std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "AVI ", 4) != 0)
+        failFormat("not an AVI file");
+}
+
 // A clip is one self-contained file: demuxers that would follow references
 // to other files or URLs are refused.
 int refuseNestedOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**) {
@@ -153,6 +163,7 @@ public:
     }
 
     DecodedClip run() {
+        checkRiffAvi(m_fd);
         openContainer();
         openDecoder();
         std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
@@ -204,7 +215,7 @@ private:
         ctx->flags |= AVFMT_FLAG_CUSTOM_IO;
         ctx->io_open = refuseNestedOpen;
         // On failure avformat_open_input frees the context itself.
-        int ret = avformat_open_input(&ctx, nullptr, nullptr, nullptr);
+        int ret = avformat_open_input(&ctx, nullptr, av_find_input_format("avi"), nullptr);
         if (ret < 0)
             failAv(ret, "not a clip the program can read");
         m_format.reset(ctx);
@@ -212,6 +223,10 @@ private:
         ret = avformat_find_stream_info(ctx, nullptr);
         if (ret < 0)
             failAv(ret, "the clip's headers are damaged");
+        // The control plays silent clips only.
+        for (unsigned i = 0; i < ctx->nb_streams; ++i)
+            if (ctx->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+                failFormat("the clip has a sound track");
         const AVCodec* codec = nullptr;
         ret = av_find_best_stream(ctx, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
         if (ret == AVERROR_STREAM_NOT_FOUND)

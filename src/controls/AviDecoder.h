@@ -21,7 +21,8 @@ struct DecodedClip {
 // program), loaded on the first call, so a start-up never pays for the video
 // libraries. Throws Error 48 when that module cannot be loaded, 53 when the file is missing, 70
 // when it may not be read, 75 when it is not a regular file or reading fails, and InvalidClipFormat
-// when it is damaged, holds no video or its frames exceed maxFrameBytes.
+// when it is not a RIFF AVI file, is damaged, holds no video or a sound track,
+// or its frames exceed maxFrameBytes.
 DecodedClip decodeClip(const QByteArray& hostPath, qint64 maxFrameBytes = qint64(64) << 20);
 
 } // namespace qel

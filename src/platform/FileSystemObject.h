@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QString>
-
 #include <cstdint>
 #include <memory>
 
@@ -42,7 +41,8 @@ public:
 
     // Creates that one folder. Throws Error 58 when something already stands
     // at the path, 76 when the parent is missing, 70 when writing is refused,
-    // 61 when the disk is full, 71 when the drive has no medium.
+    // 61 when the disk is full, 71 when the drive has no medium, 75 when the
+    // disk cannot hold the folder's name.
     virtual void CreateFolder(const QString& path) = 0;
 
     // Copies every regular file matching the last component of source ("*" and
@@ -54,9 +54,15 @@ public:
     // no medium, 61 when a file cannot be replaced within the room the disk
     // has, 76 path not found, 57 I/O error, 58 when a file stands where the
     // folder should be or two sources differ only in case on a destination
-    // that ignores case, 75 for a file the destination cannot hold or one
-    // that kept changing while it was copied.
+    // that ignores case, 75 for a file the destination cannot hold (its size
+    // or its name) or one that kept changing while it was copied.
     virtual void CopyFile(const QString& source, const QString& destination, bool overwrite) = 0;
+
+    // A backup run starts, or starts again from its restart point. Until the
+    // next call, CreateFolder and CopyFile write to a drive only while it holds
+    // the medium they first found there: another file system in its place, or
+    // its folder no longer a mount point where it was one, is Error 71.
+    virtual void beginRun() = 0;
 };
 
 } // namespace qel

@@ -181,5 +181,40 @@ TEST_F(BackupRunFileSystemTest, FullStickBreaksOffAndKeepsTheOlderBackup) {
               (QStringList{u"Stop"_s, u"Close"_s, u"unload"_s}));
 }
 
+// A stick pulled from its fixed mount folder between two steps leaves that
+// folder on the internal disk: the run asks for the stick instead of writing
+// there, and completes on the disk put back.
+TEST_F(BackupRunFileSystemTest, AStickPulledMidRunIsAskedForAndItsFolderStaysEmpty) {
+    if (!mountStick(0, "size=1m"))
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    source({{u"ACCT.HST"_s, "hst"},
+            {u"ACCT.CVD"_s, "cvd"},
+            {u"ACCT.CVT"_s, "cvt"},
+            {u"ACCT.XPT"_s, "xpt"},
+            {u"WINCORV.EXE"_s, "exe"}});
+    dialogs.atYield([] {});
+    dialogs.atYield([&] {
+        ASSERT_EQ(::umount(stickDir().toLocal8Bit().constData()), 0) << std::strerror(errno);
+        m_mounted = false;
+    });
+    int asked = 0;
+    dialogs.onBox = [&](const ShownBox& box) {
+        if (!box.text.startsWith(u"Please insert a disk"_s) || ++asked != 2)
+            return;
+        EXPECT_TRUE(namesIn(stickDir()).isEmpty()); // also after the first OK
+        ASSERT_TRUE(mountStick(0, "size=1m"));
+    };
+    dialogs.answer({Answer::Yes, Answer::OK, Answer::OK, Answer::OK});
+
+    runBackup();
+
+    EXPECT_EQ(dialogs.texts(),
+              (QStringList{u"Backing up to drive a:. Is this right?"_s,
+                           u"Please insert a disk in drive a."_s,
+                           u"Please insert a disk in drive a."_s, u"Backup Complete"_s}));
+    EXPECT_EQ(read(stickDir() + u"/ACCT1/ACCT.CVD"_s), "cvd");
+    EXPECT_EQ(read(stickDir() + u"/WINCORV.EXE"_s), "exe");
+}
+
 } // namespace
 } // namespace qel::test

@@ -291,6 +291,18 @@ INSTANTIATE_TEST_SUITE_P(
                 }},
         BadClip{"AudioOnly", InvalidClipFormat,
                 [](const QString& p) { test::writeFile(p, test::audioOnlyAviBytes()); }},
+        BadClip{"WithSoundTrack", InvalidClipFormat,
+                [](const QString& p) {
+                    AviClip clip = solidClip({0xff0000, 0x00ff00}, 10);
+                    clip.soundTrack = true;
+                    test::writeFile(p, test::aviBytes(clip));
+                }},
+        BadClip{"APictureNamedAvi", InvalidClipFormat,
+                [](const QString& p) {
+                    QImage picture(10, 6, QImage::Format_RGB32);
+                    picture.fill(Qt::red);
+                    ASSERT_TRUE(picture.save(p, "PNG"));
+                }},
         BadClip{"NoFrames", InvalidClipFormat,
                 [](const QString& p) {
                     AviClip clip = solidClip({0xff0000}, 10);

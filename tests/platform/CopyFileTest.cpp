@@ -228,11 +228,14 @@ TEST_F(CopyFileTest, ACopyTheDiskDoesNotGiveBackIsNamedAndTheOldOneStays) {
 }
 
 // A second backup of unchanged files writes nothing; a file whose bytes
-// changed behind an unchanged size and time is still copied.
+// changed behind an unchanged size and time is still copied. A.HST is large
+// enough to be written and compared past the cache, with an unaligned end.
 TEST_F(CopyFileTest, UnchangedFilesAreNotWrittenAgain) {
-    writeFile(c("DATA/A.HST"), pattern(100000, 'a'));
+    const QByteArray large = pattern((9 << 20) + 1234, 'a');
+    writeFile(c("DATA/A.HST"), large);
     writeFile(c("DATA/B.HST"), pattern(100000, 'b'));
     m_fso.CopyFile(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\"), true);
+    EXPECT_TRUE(readFile(a("DATA/A.HST")) == large);
     struct stat first {};
     ASSERT_EQ(stat(a("DATA/A.HST").constData(), &first), 0);
     const long long written = m_io.bytesWritten;

@@ -1,14 +1,17 @@
 // The destination disk as users have it: small, nearly full, FAT, pulled out.
-// Each case runs on a real file system: a tmpfs, and FAT images through fusefat.
+// Each case runs on a real file system: a tmpfs, and FAT images through fusefat,
+// which fsck.fat must find whole after every case.
 #include "FailingCopyIo.h"
 #include "FsoTestFolders.h"
 #include "TestDisk.h"
+#include "platform/DosNames.h"
 #include "platform/Error.h"
 #include "platform/linux/LinuxFileSystemObject.h"
 
 #include <QThread>
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -27,12 +30,24 @@ protected:
         if (!m_disk->mounted())
             GTEST_SKIP() << m_disk->whyNot().toStdString();
     }
+    void TearDown() override {
+        if (m_disk && m_disk->mounted())
+            EXPECT_EQ(m_disk->damage().toStdString(), "");
+    }
     virtual Kind kind() const = 0;
 
     // The Error raised by CopyFile, its description kept; 0 when none.
     int copy(const char* source, const char* destination) {
-        try {
+        return failure([&] {
             m_fso.CopyFile(QString::fromLatin1(source), QString::fromLatin1(destination), true);
+        });
+    }
+    int createFolder(const QString& path) {
+        return failure([&] { m_fso.CreateFolder(path); });
+    }
+    int failure(const std::function<void()>& operation) {
+        try {
+            operation();
         } catch (const Error& e) {
             m_error = e.description();
             return e.number();
@@ -160,6 +175,22 @@ TEST_P(OnEachDisk, NamesDifferingOnlyInCaseAreNamedBeforeAnythingIsWritten) {
     EXPECT_TRUE(folderNames(a("ACCT1")).isEmpty()); // no probe left behind either
 }
 
+// What a new reader of the medium gets back, also for files of one cluster
+// and less (through fusefat these once read back as zeros).
+TEST_P(OnEachDisk, SmallFilesAreCopiedWhole) {
+    makeFolder(a("ACCT1"));
+    const QList<int> sizes{0, 1, 6, 511, 512, 513, 2048};
+    for (int size : sizes)
+        writeFile(c("ACCT1/S") + QByteArray::number(size) + ".CVT", pattern(size, 's'));
+    writeFile(a("ACCT1/S6.CVT"), "older");
+
+    ASSERT_EQ(copy("C:\\ACCT1\\*.CVT", "A:\\ACCT1\\"), 0) << m_error.toStdString();
+    for (int size : sizes)
+        EXPECT_EQ(readFile(a("ACCT1/S") + QByteArray::number(size) + ".CVT"), pattern(size, 's'))
+            << size;
+    EXPECT_TRUE(tempFiles(a("ACCT1")).isEmpty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Disks, OnEachDisk, ::testing::Values(Kind::Tmpfs, Kind::Fat12Floppy),
                          [](const auto& info) { return std::string(kindName(info.param)); });
 
@@ -212,6 +243,25 @@ TEST_F(Floppy, AFullRootFolderIsDiskFullNotAMissingDisk) {
     }
 }
 
+// Refused by the disk, such a name is the user's to change: it is named, and
+// never mistaken for a missing or write-protected disk.
+TEST_F(Floppy, ANameTheDiskCannotHoldIsNamed) {
+    makeFolder(a("ACCT1"));
+    for (const char* name : {"A:B.CVT", "A\tB.CVT", "\xe4\xb8\xad.CVT"}) {
+        SCOPED_TRACE(name);
+        writeFile(c("ACCT1/") + name, "x");
+        EXPECT_EQ(copy("C:\\ACCT1\\*.CVT", "A:\\ACCT1\\"), err::PathFileAccessError);
+        EXPECT_TRUE(m_error.startsWith(QStringLiteral("C:\\ACCT1\\") + hostNameToDos(name) +
+                                       QStringLiteral(": the disk in drive A: cannot hold")))
+            << m_error.toStdString();
+        ASSERT_EQ(unlink((c("ACCT1/") + name).constData()), 0);
+    }
+    EXPECT_EQ(createFolder(QStringLiteral("A:\\") + hostNameToDos("A:B")),
+              err::PathFileAccessError);
+    EXPECT_TRUE(folderNames(a("ACCT1")).isEmpty());
+    EXPECT_EQ(folderNames(a()), QList<QByteArray>{"ACCT1"});
+}
+
 TEST_F(Floppy, APulledDiskLeavesNothingHalfWrittenAndAKilledCopyIsClearedNextTime) {
     makeFolder(a("ACCT1"));
     writeFile(a("ACCT1/ACCT.CVD"), "old");
@@ -219,10 +269,11 @@ TEST_F(Floppy, APulledDiskLeavesNothingHalfWrittenAndAKilledCopyIsClearedNextTim
     writeFile(c("ACCT1/ACCT.CVD"), pattern(300 * 1024, 'n'));
     ASSERT_EQ(copy("C:\\ACCT1\\*.HST", "A:\\ACCT1\\"), 0);
 
-    // Pulled between two steps: the next step fails clearly.
+    // Pulled between two steps: the next step asks for the disk.
     m_disk->unmount();
-    EXPECT_NE(copy("C:\\ACCT1\\*.CVD", "A:\\ACCT1\\"), 0);
+    EXPECT_EQ(copy("C:\\ACCT1\\*.CVD", "A:\\ACCT1\\"), err::DiskNotReady);
     ASSERT_TRUE(m_disk->remount());
+    m_fso.beginRun(); // the user put it back and pressed OK
     EXPECT_EQ(readFile(a("ACCT1/ACCT.HST")), pattern(50 * 1024, 'h'));
     EXPECT_EQ(readFile(a("ACCT1/ACCT.CVD")), "old");
 
@@ -234,10 +285,47 @@ TEST_F(Floppy, APulledDiskLeavesNothingHalfWrittenAndAKilledCopyIsClearedNextTim
     EXPECT_EQ(tempFiles(a("ACCT1")).size(), 1);
 
     QThread::sleep(2); // FAT times have two-second steps
-    LinuxFileSystemObject nextRun(m_drives);
-    nextRun.CopyFile(QStringLiteral("C:\\ACCT1\\*.CVD"), QStringLiteral("A:\\ACCT1\\"), true);
+    m_fso.beginRun();  // a later run of the same program
+    m_fso.CopyFile(QStringLiteral("C:\\ACCT1\\*.CVD"), QStringLiteral("A:\\ACCT1\\"), true);
     EXPECT_EQ(readFile(a("ACCT1/ACCT.CVD")), pattern(300 * 1024, 'n'));
     EXPECT_TRUE(tempFiles(a("ACCT1")).isEmpty());
+}
+
+// --- a medium that goes away -------------------------------------------------
+
+class Stick : public DiskTest {
+protected:
+    Kind kind() const override { return Kind::Tmpfs; }
+};
+
+// Pulled from its fixed mount folder, a medium leaves that empty folder on the
+// internal disk: no write goes there, not even from a retry, and another
+// medium in its place is not the one the run writes to until it starts again.
+TEST_F(Stick, AMediumThatWentAwayIsNotReady) {
+    writeFile(c("ACCT1/ACCT.HST"), "hst");
+    writeFile(c("ACCT1/ACCT.CVD"), pattern(100 * 1024, 'd'));
+    m_fso.beginRun();
+    ASSERT_EQ(createFolder(QStringLiteral("A:\\ACCT1")), 0);
+    ASSERT_EQ(copy("C:\\ACCT1\\*.HST", "A:\\ACCT1\\"), 0);
+
+    m_io.failAfterBytes = m_io.bytesWritten + 50 * 1024;
+    m_io.atLimit = [&] {
+        m_disk->unmount(); // mid-copy: the copy goes on on the detached medium
+        m_io.failAfterBytes = -1;
+    };
+    EXPECT_EQ(copy("C:\\ACCT1\\*.CVD", "A:\\ACCT1\\"), err::DiskNotReady);
+
+    m_fso.beginRun(); // OK without a disk in the drive
+    EXPECT_EQ(createFolder(QStringLiteral("A:\\ACCT1")), err::DiskNotReady);
+    EXPECT_EQ(copy("C:\\ACCT1\\*.HST", "A:\\"), err::DiskNotReady);
+    EXPECT_TRUE(folderNames(m_a).isEmpty());
+
+    ASSERT_TRUE(m_disk->remount()); // a disk put in, then OK
+    m_fso.beginRun();
+    EXPECT_EQ(copy("C:\\ACCT1\\*.HST", "A:\\"), 0);
+    const TestDisk other(Kind::Tmpfs, m_a, root()); // another medium in its place
+    ASSERT_TRUE(other.mounted());
+    EXPECT_EQ(copy("C:\\ACCT1\\*.HST", "A:\\"), err::DiskNotReady);
 }
 
 } // namespace

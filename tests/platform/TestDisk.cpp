@@ -1,5 +1,6 @@
 #include "TestDisk.h"
 
+#include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
 #include <csignal>
@@ -122,6 +123,18 @@ void TestDisk::unmount() {
         waitpid(m_server, nullptr, 0);
     m_server = -1;
     m_mounted = false;
+}
+
+QString TestDisk::damage() {
+    if (m_kind == Kind::Tmpfs)
+        return {};
+    unmount();
+    QProcess fsck;
+    fsck.setProcessChannelMode(QProcess::MergedChannels);
+    fsck.start(QStringLiteral("fsck.fat"), {QStringLiteral("-n"), QString::fromUtf8(m_image)});
+    if (!fsck.waitForFinished())
+        return QStringLiteral("fsck.fat did not run");
+    return fsck.exitCode() == 0 ? QString() : QString::fromLocal8Bit(fsck.readAll());
 }
 
 bool TestDisk::remount() {

@@ -27,6 +27,10 @@ public:
     void unmount();
     bool remount();
 
+    // Unmounts a FAT disk and checks its image with fsck.fat -n: what it
+    // reports when it finds damage, else empty (always empty for a tmpfs).
+    QString damage();
+
 private:
     bool mount();
 

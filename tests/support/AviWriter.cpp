@@ -133,7 +133,8 @@ QByteArray strh(const char* type, uint32_t scale, uint32_t rate, uint32_t length
     return chunk("strh", h);
 }
 
-QByteArray avih(uint32_t usPerFrame, uint32_t frames, uint32_t bufferSize, int width, int height) {
+QByteArray avih(uint32_t usPerFrame, uint32_t frames, uint32_t bufferSize, int width, int height,
+                uint32_t streams) {
     QByteArray h;
     put32(h, usPerFrame);
     put32(h, 0);    // max bytes per second
@@ -141,7 +142,7 @@ QByteArray avih(uint32_t usPerFrame, uint32_t frames, uint32_t bufferSize, int w
     put32(h, 0x10); // has an index
     put32(h, frames);
     put32(h, 0); // initial frames
-    put32(h, 1); // streams
+    put32(h, streams);
     put32(h, bufferSize);
     put32(h, uint32_t(width));
     put32(h, uint32_t(height));
@@ -150,20 +151,43 @@ QByteArray avih(uint32_t usPerFrame, uint32_t frames, uint32_t bufferSize, int w
     return chunk("avih", h);
 }
 
-QByteArray file(const QByteArray& avihChunk, const QByteArray& strl,
-                const std::vector<QByteArray>& chunks, const char* chunkId,
-                const std::vector<bool>& keyFrames) {
+struct MoviChunk {
+    const char* id; // "00dc": stream 0, compressed video
+    QByteArray data;
+    bool key = true;
+};
+
+// streamLists: one "strl" list per stream, in stream order.
+QByteArray file(const QByteArray& avihChunk, const QByteArray& streamLists,
+                const std::vector<MoviChunk>& chunks) {
     QByteArray movi;
     QByteArray index;
-    for (size_t i = 0; i < chunks.size(); ++i) {
-        index.append(chunkId, 4);
-        put32(index, keyFrames[i] ? 0x10 : 0);
+    for (const MoviChunk& c : chunks) {
+        index.append(c.id, 4);
+        put32(index, c.key ? 0x10 : 0);
         put32(index, uint32_t(4 + movi.size())); // from the "movi" type
-        put32(index, uint32_t(chunks[i].size()));
-        movi += chunk(chunkId, chunks[i]);
+        put32(index, uint32_t(c.data.size()));
+        movi += chunk(c.id, c.data);
     }
-    return riff(list("hdrl", avihChunk + list("strl", strl)) + list("movi", movi) +
-                chunk("idx1", index));
+    return riff(list("hdrl", avihChunk + streamLists) + list("movi", movi) + chunk("idx1", index));
+}
+
+// 8-bit mono PCM: its stream list and 0.1 s of silence.
+constexpr uint32_t kSoundRate = 8000;
+const QByteArray kSilence(800, char(0x80));
+
+QByteArray soundStreamList() {
+    QByteArray wave;
+    put16(wave, 1); // PCM
+    put16(wave, 1); // mono
+    put32(wave, kSoundRate);
+    put32(wave, kSoundRate); // bytes per second
+    put16(wave, 1);          // block align
+    put16(wave, 8);          // bits per sample
+    put16(wave, 0);          // no extra bytes
+    return list("strl", strh("auds", 1, kSoundRate, uint32_t(kSilence.size()),
+                             uint32_t(kSilence.size()), 1, 0, 0) +
+                            chunk("strf", wave));
 }
 
 } // namespace
@@ -210,22 +234,22 @@ QByteArray encodeRle8(int width, int height, const std::vector<uint32_t>& frame,
 
 QByteArray aviBytes(const AviClip& clip) {
     const bool eightBit = clip.encoding != AviEncoding::Raw24;
-    std::vector<QByteArray> chunks;
-    std::vector<bool> keyFrames;
+    const char* frameId = clip.encoding == AviEncoding::Rle8 ? "00dc" : "00db";
+    std::vector<MoviChunk> chunks;
     for (size_t i = 0; i < clip.frames.size(); ++i) {
         if (clip.encoding == AviEncoding::Rle8) {
             const bool key = i == 0 || !clip.deltaFrames;
-            chunks.push_back(encodeRle8(clip.width, clip.height, clip.frames[i],
-                                        key ? nullptr : &clip.frames[i - 1]));
-            keyFrames.push_back(key);
+            chunks.push_back({frameId,
+                              encodeRle8(clip.width, clip.height, clip.frames[i],
+                                         key ? nullptr : &clip.frames[i - 1]),
+                              key});
         } else {
-            chunks.push_back(rawFrame(clip, clip.frames[i]));
-            keyFrames.push_back(true);
+            chunks.push_back({frameId, rawFrame(clip, clip.frames[i])});
         }
     }
     uint32_t bufferSize = 0;
-    for (const QByteArray& c : chunks)
-        bufferSize = std::max(bufferSize, uint32_t(c.size()));
+    for (const MoviChunk& c : chunks)
+        bufferSize = std::max(bufferSize, uint32_t(c.data.size()));
 
     const uint32_t frames = uint32_t(clip.frames.size());
     QByteArray bih;
@@ -246,29 +270,21 @@ QByteArray aviBytes(const AviClip& clip) {
             put32(bih, c & 0xffffff); // B, G, R, reserved
         }
     }
-    const QByteArray strl = strh("vids", 1, uint32_t(clip.framesPerSecond), frames, bufferSize, 0,
-                                 clip.width, clip.height) +
-                            chunk("strf", bih);
+    QByteArray streamLists = list("strl", strh("vids", 1, uint32_t(clip.framesPerSecond), frames,
+                                               bufferSize, 0, clip.width, clip.height) +
+                                              chunk("strf", bih));
+    if (clip.soundTrack) {
+        streamLists += soundStreamList();
+        chunks.push_back({"01wb", kSilence});
+    }
     return file(avih(uint32_t(1000000 / std::max(1, clip.framesPerSecond)), frames, bufferSize,
-                     clip.width, clip.height),
-                strl, chunks, clip.encoding == AviEncoding::Rle8 ? "00dc" : "00db", keyFrames);
+                     clip.width, clip.height, clip.soundTrack ? 2 : 1),
+                streamLists, chunks);
 }
 
 QByteArray audioOnlyAviBytes() {
-    constexpr uint32_t rate = 8000;
-    QByteArray wave;
-    put16(wave, 1); // PCM
-    put16(wave, 1); // mono
-    put32(wave, rate);
-    put32(wave, rate); // bytes per second
-    put16(wave, 1);    // block align
-    put16(wave, 8);    // bits per sample
-    put16(wave, 0);    // no extra bytes
-    const QByteArray samples(800, char(0x80));
-    const QByteArray strl =
-        strh("auds", 1, rate, uint32_t(samples.size()), uint32_t(samples.size()), 1, 0, 0) +
-        chunk("strf", wave);
-    return file(avih(0, 1, uint32_t(samples.size()), 0, 0), strl, {samples}, "00wb", {true});
+    return file(avih(0, 1, uint32_t(kSilence.size()), 0, 0, 1), soundStreamList(),
+                {{"00wb", kSilence}});
 }
 
 QByteArray aviWithSoundBytes(const AviClip& clip) {

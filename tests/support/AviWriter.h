@@ -26,9 +26,12 @@ struct AviClip {
     // Rle8 only: frames after the first carry just the pixels that changed,
     // using the delta and end-of-line escapes.
     bool deltaFrames = true;
+    // A second stream with sound (the control plays silent clips only).
+    bool soundTrack = false;
 };
 
-// The clip as an AVI file (RIFF header, one video stream, movi, idx1).
+// The clip as an AVI file (RIFF header, one video stream and perhaps a sound
+// track, movi, idx1).
 QByteArray aviBytes(const AviClip& clip);
 
 // A well-formed AVI file with one audio stream and no video.

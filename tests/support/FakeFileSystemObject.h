@@ -54,6 +54,7 @@ public:
     bool FolderExists(const QString& path) override;
     void CreateFolder(const QString& path) override;
     void CopyFile(const QString& source, const QString& destination, bool overwrite) override;
+    void beginRun() override {}
 
 private:
     struct Failure {

@@ -10,10 +10,13 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <future>
 #include <linux/magic.h>
 #include <optional>
 #include <sys/file.h>
@@ -48,7 +51,14 @@ namespace {
 // Files are kept open from their copy to their rename (the lock marks them as
 // in use); a batch this size bounds the descriptors held at once.
 constexpr std::size_t kMaxPending = 128;
-constexpr std::size_t kBufferSize = 1 << 20;
+constexpr std::size_t kBufferSize = 4 << 20;
+// Reads and writes that bypass the cache start, and are as long as, whole
+// blocks of this size.
+constexpr std::size_t kDirectAlign = 4096;
+// Files this large are written past the cache (O_DIRECT): putting their bytes
+// through it costs more than the device's own time, and they are read back
+// from the medium anyway. Smaller ones go through it, to be flushed together.
+constexpr off_t kDirectWriteFrom = off_t(8) << 20;
 // Large files start their write-back as they go, so the final flush of a step
 // does not wait for all of it at once.
 constexpr off_t kWriteBackChunk = off_t(32) << 20;
@@ -58,12 +68,17 @@ bool before(const timespec& a, const timespec& b) {
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
 
-QByteArray randomTempName() {
+// The target's name rides in the temporary one, so a name the disk cannot hold
+// is refused when the file is created: a FAT through FUSE loses the file that
+// a refused rename was to move.
+QByteArray randomTempName(const QByteArray& targetName) {
     static constexpr char kChars[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     QByteArray name(kTempPrefix);
     for (int i = 0; i < 6; ++i)
         name += kChars[QRandomGenerator::system()->bounded(int(sizeof kChars - 1))];
+    if (name.size() + 1 + targetName.size() <= NAME_MAX)
+        name += '-' + targetName;
     return name;
 }
 
@@ -97,6 +112,18 @@ bool sameTimeOnDisk(const timespec& source, const timespec& target) {
 
 // Holes read as zeros: hashed and, where a file system has no holes, written.
 constexpr std::array<char, 1 << 16> kZeros{};
+
+// A length rounded up to whole blocks, as O_DIRECT wants; the end of the file
+// cuts the last one short.
+size_t wholeBlocks(size_t length) {
+    return (length + kDirectAlign - 1) & ~(kDirectAlign - 1);
+}
+
+// Makes fd read and write through the cache again; false when it did already.
+bool leaveDirect(int fd) {
+    const int flags = fcntl(fd, F_GETFL);
+    return flags >= 0 && (flags & O_DIRECT) && fcntl(fd, F_SETFL, flags & ~O_DIRECT) == 0;
+}
 
 void hashZeros(XXH3_state_t* hash, off_t count) {
     for (; count > 0; count -= off_t(kZeros.size()))
@@ -142,6 +169,7 @@ struct CopyEngine::Step {
     int targetDir;
     const QString& dosTargetDir;
     bool overwrite;
+    const std::function<void()>& checkMedium;
     std::vector<Pending> pending;
     off_t largestFile = 0;
     long long freeRoom = -1; // bytes not claimed by pending copies; -1: not known
@@ -156,26 +184,25 @@ struct CopyEngine::OutOfRoom {
     bool forEntry; // no room for the file's name, not its data
 };
 
-CopyEngine::CopyEngine(CopyIo& io, const timespec& staleBefore)
+CopyEngine::CopyEngine(CopyIo& io)
     : m_io(io)
-    , m_staleBefore(staleBefore)
-    , m_hash(XXH3_createState(), XXH3_freeState) {
-    if (!m_hash)
+    , m_hash(XXH3_createState(), XXH3_freeState)
+    , m_aligned(static_cast<char*>(std::aligned_alloc(kDirectAlign, kBufferSize)), std::free)
+    , m_second(static_cast<char*>(std::aligned_alloc(kDirectAlign, kBufferSize)), std::free) {
+    if (!m_hash || !m_aligned || !m_second)
         throw std::bad_alloc();
 }
 
 int CopyEngine::copy(int sourceDir, int targetDir, const QString& dosTargetDir,
-                     const std::vector<CopyItem>& items, bool overwrite) {
+                     const std::vector<CopyItem>& items, bool overwrite,
+                     const std::function<void()>& checkMedium) {
     removeStaleTemps(targetDir);
     m_fileSystemSyncIsThorough = fileSystemSyncIsThorough(targetDir);
     m_targetDir = targetDir;
 
-    Step step{sourceDir, targetDir, dosTargetDir, overwrite, {}};
+    Step step{sourceDir, targetDir, dosTargetDir, overwrite, checkMedium, {}};
     // Whatever way we leave, no temporary file of ours stays behind.
-    const auto discard = qScopeGuard([&] {
-        for (const Pending& p : step.pending)
-            unlinkat(targetDir, p.tempName.constData(), 0);
-    });
+    const auto discardAll = qScopeGuard([&] { discard(targetDir, step.pending, 0); });
     checkCaseCollisions(step, items);
     step.largestFile = largestFile(targetDir);
     step.freeRoom = freeBytes(targetDir);
@@ -202,7 +229,22 @@ int CopyEngine::copy(int sourceDir, int targetDir, const QString& dosTargetDir,
     return regular;
 }
 
-void CopyEngine::removeStaleTemps(int targetDir) const {
+void CopyEngine::discard(int targetDir, std::vector<Pending>& pending, std::size_t from) {
+    // Closed first: through FUSE an open file that is unlinked only becomes a
+    // hidden file, and a FAT served that way is left with lost clusters.
+    for (std::size_t i = from; i < pending.size(); ++i)
+        pending[i].fd.reset();
+    for (std::size_t i = from; i < pending.size(); ++i)
+        unlinkat(targetDir, pending[i].tempName.constData(), 0);
+    pending.resize(from);
+}
+
+void CopyEngine::removeStaleTemps(int targetDir) {
+    // A copy at work locks its temporary file as soon as it has made it, so an
+    // unlocked one made before now is a leftover, also of a run earlier in
+    // this program.
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
     // Best effort: a leftover we cannot remove costs only space, and the copy
     // itself reports any real trouble with the folder.
     const int fd = openat(targetDir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -219,15 +261,18 @@ void CopyEngine::removeStaleTemps(int targetDir) const {
             continue;
         struct stat st {};
         if (fstatat(targetDir, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
-            !S_ISREG(st.st_mode) || !before(st.st_ctim, m_staleBefore))
+            !S_ISREG(st.st_mode) || !before(st.st_ctim, now))
             continue;
         // A copy in progress holds its temporary file locked.
         UniqueFd temp(openat(targetDir, entry->d_name,
                              O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         struct stat held {};
-        if (temp.valid() && flock(temp.get(), LOCK_EX | LOCK_NB) == 0 &&
-            fstat(temp.get(), &held) == 0 && held.st_ino == st.st_ino)
-            unlinkat(targetDir, entry->d_name, 0);
+        if (!temp.valid() || flock(temp.get(), LOCK_EX | LOCK_NB) != 0 ||
+            fstat(temp.get(), &held) != 0 || held.st_ino != st.st_ino)
+            continue;
+        // Closed before it is unlinked, as every temporary file (see discard).
+        temp.reset();
+        unlinkat(targetDir, entry->d_name, 0);
     }
     closedir(dir);
 }
@@ -263,10 +308,8 @@ void CopyEngine::checkCaseCollisions(const Step& step, const std::vector<CopyIte
 
 bool CopyEngine::copyItem(Step& step, const CopyItem& item) {
     const auto dropTemp = [&] {
-        if (!step.pending.empty() && step.pending.back().item == &item) {
-            unlinkat(step.targetDir, step.pending.back().tempName.constData(), 0);
-            step.pending.pop_back();
-        }
+        if (!step.pending.empty() && step.pending.back().item == &item)
+            discard(step.targetDir, step.pending, step.pending.size() - 1);
     };
     bool changedBefore = false;
     for (;;) {
@@ -368,14 +411,17 @@ bool CopyEngine::copyOne(Step& step, const CopyItem& item) {
     // Owner read permission lets a later run open (and lock) the file to clean it up.
     const mode_t mode = (st.st_mode & 0777) | S_IRUSR;
     for (int attempt = 0; attempt < 100 && !temp.fd.valid(); ++attempt) {
-        temp.tempName = randomTempName();
+        temp.tempName = randomTempName(item.targetName);
         temp.fd.reset(openat(step.targetDir, temp.tempName.constData(),
                              O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
         if (temp.fd.valid() || errno == EEXIST)
             continue;
-        if (meansOutOfRoom(errno, step.targetDir, step.targetDir))
+        const int e = errno;
+        if (refusesName(e, step.targetDir))
+            throw nameRefusedError(item.dosSource, step.dosTargetDir);
+        if (meansOutOfRoom(e, step.targetDir, step.targetDir))
             throw OutOfRoom{0, true};
-        throw errnoError(errno, IoSide::Destination, item.dosTarget);
+        throw errnoError(e, IoSide::Destination, item.dosTarget);
     }
     if (!temp.fd.valid())
         throw errnoError(EEXIST, IoSide::Destination, item.dosTarget);
@@ -385,6 +431,8 @@ bool CopyEngine::copyOne(Step& step, const CopyItem& item) {
     step.pending.push_back(std::move(temp));
 
     m_writtenToFile = 0;
+    m_direct =
+        st.st_size >= kDirectWriteFrom && fcntl(out, F_SETFL, fcntl(out, F_GETFL) | O_DIRECT) == 0;
     XXH3_64bits_reset(m_hash.get());
     copyData(in.get(), out, st.st_size, item);
     step.pending.back().size = st.st_size;
@@ -407,24 +455,26 @@ bool CopyEngine::alreadyThere(Step& step, const CopyItem& item, int in, const st
     if (!S_ISREG(target.st_mode) || target.st_size != source.st_size ||
         !sameTimeOnDisk(source.st_mtim, target.st_mtim))
         return false;
-    UniqueFd out(openat(step.targetDir, item.targetName.constData(),
-                        O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    // Read past the cache where the file system allows: a large copy was
+    // written that way, and filling the cache with it costs more than the reads.
+    const char* name = item.targetName.constData();
+    constexpr int flags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    UniqueFd out(openat(step.targetDir, name, flags | O_DIRECT));
+    if (!out.valid() && errno == EINVAL)
+        out.reset(openat(step.targetDir, name, flags));
     if (!out.valid())
         return false;
     m_buffer.resize(kBufferSize);
-    m_other.resize(kBufferSize);
+    char* other = m_aligned.get();
     // Anything unreadable or different is simply copied, as if it were not there.
     for (off_t offset = 0; offset < source.st_size;) {
         const ssize_t n = pread(in, m_buffer.data(), m_buffer.size(), offset);
         if (n <= 0)
             return false;
-        for (ssize_t got = 0; got < n;) {
-            const ssize_t m = pread(out.get(), m_other.data() + got, size_t(n - got), offset + got);
-            if (m <= 0)
-                return false;
-            got += m;
-        }
-        if (std::memcmp(m_buffer.data(), m_other.data(), size_t(n)) != 0)
+        ssize_t m = pread(out.get(), other, wholeBlocks(size_t(n)), offset);
+        if (m < 0 && errno == EINVAL && leaveDirect(out.get()))
+            m = pread(out.get(), other, size_t(n), offset);
+        if (m < n || std::memcmp(m_buffer.data(), other, size_t(n)) != 0)
             return false;
         offset += n;
     }
@@ -475,12 +525,25 @@ void CopyEngine::copyData(int in, int out, off_t size, const CopyItem& item) {
 }
 
 off_t CopyEngine::copyRegion(int in, int out, off_t offset, off_t length, const CopyItem& item) {
-    m_buffer.resize(kBufferSize);
+    // While one block is written, the next is read and hashed: the device
+    // need not wait for either.
+    char* buffers[2] = {m_aligned.get(), m_second.get()};
+    std::future<void> writing;
+    const auto write = [this, out, &item](const char* data, size_t n, off_t at) {
+        writeAll(out, data, n, at, item);
+        const off_t end = at + off_t(n);
+        if (!m_direct && end / kWriteBackChunk != at / kWriteBackChunk) {
+            // Only a hint; the flush before the rename reports real trouble.
+            const off_t chunk = end / kWriteBackChunk * kWriteBackChunk - kWriteBackChunk;
+            sync_file_range(out, chunk, kWriteBackChunk, SYNC_FILE_RANGE_WRITE);
+        }
+    };
     off_t done = 0;
-    off_t sinceWriteBack = 0;
+    int b = 0;
     while (done < length) {
-        const size_t want = size_t(std::min<off_t>(length - done, off_t(m_buffer.size())));
-        const ssize_t n = pread(in, m_buffer.data(), want, offset + done);
+        char* buffer = buffers[b];
+        const size_t want = size_t(std::min<off_t>(length - done, off_t(kBufferSize)));
+        const ssize_t n = pread(in, buffer, want, offset + done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -489,17 +552,19 @@ off_t CopyEngine::copyRegion(int in, int out, off_t offset, off_t length, const 
         if (n == 0)
             break;
         // What was read is what the copy on the disk must give back.
-        XXH3_64bits_update(m_hash.get(), m_buffer.data(), size_t(n));
-        writeAll(out, m_buffer.data(), size_t(n), offset + done, item);
+        XXH3_64bits_update(m_hash.get(), buffer, size_t(n));
+        if (writing.valid())
+            writing.get();
+        const off_t at = offset + done;
         done += n;
-        sinceWriteBack += n;
-        if (sinceWriteBack >= kWriteBackChunk) {
-            // Only a hint; the flush before the rename reports real trouble.
-            sync_file_range(out, offset + done - sinceWriteBack, sinceWriteBack,
-                            SYNC_FILE_RANGE_WRITE);
-            sinceWriteBack = 0;
-        }
+        if (done < length)
+            writing = std::async(std::launch::async, write, buffer, size_t(n), at);
+        else
+            write(buffer, size_t(n), at); // a small file needs no second thread
+        b ^= 1;
     }
+    if (writing.valid())
+        writing.get();
     return done;
 }
 
@@ -511,15 +576,31 @@ void CopyEngine::extendWithZeros(int out, off_t from, off_t to, const CopyItem& 
 void CopyEngine::writeAll(int out, const char* data, size_t length, off_t offset,
                           const CopyItem& item) {
     for (size_t written = 0; written < length;) {
-        const ssize_t w =
-            m_io.writeAt(out, data + written, length - written, offset + off_t(written));
+        const off_t at = offset + off_t(written);
+        const size_t rest = length - written;
+        // Past the cache only whole blocks go: the end of the file, or a part
+        // that is not aligned, goes through it.
+        const auto misaligned = [](std::uintptr_t n) { return n % kDirectAlign != 0; };
+        if (m_direct && (misaligned(std::uintptr_t(at)) || misaligned(rest) ||
+                         misaligned(reinterpret_cast<std::uintptr_t>(data + written))))
+            stopDirect(out);
+        const ssize_t w = m_io.writeAt(out, data + written, rest, at);
         if (w < 0 && errno == EINTR)
             continue;
+        if (w < 0 && errno == EINVAL && m_direct) {
+            stopDirect(out); // a file system that takes O_DIRECT only in part
+            continue;
+        }
         if (w <= 0)
             writeFailed(w < 0 ? errno : EIO, out, item);
         written += size_t(w);
         m_writtenToFile += w;
     }
+}
+
+void CopyEngine::stopDirect(int out) {
+    leaveDirect(out);
+    m_direct = false;
 }
 
 void CopyEngine::writeFailed(int errnum, int out, const CopyItem& item) const {
@@ -529,42 +610,70 @@ void CopyEngine::writeFailed(int errnum, int out, const CopyItem& item) const {
 }
 
 void CopyEngine::verify(const Step& step, const Pending& copy) {
-    const int fd = copy.fd.get();
+    // A fresh descriptor reads what any later reader of the medium gets: a FAT
+    // through FUSE gives back zeros for a small file through the one that wrote
+    // it. O_DIRECT skips the cache; where it is refused, the pages (clean since
+    // the flush) are dropped instead.
+    const char* name = copy.tempName.constData();
+    UniqueFd fd(openat(step.targetDir, name, O_RDONLY | O_DIRECT | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.valid() && errno == EINVAL) {
+        fd.reset(openat(step.targetDir, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        if (fd.valid())
+            posix_fadvise(fd.get(), 0, 0, POSIX_FADV_DONTNEED);
+    }
+    if (!fd.valid())
+        throw errnoError(errno, IoSide::Destination, copy.item->dosTarget);
     XXH3_64bits_reset(m_hash.get());
     struct stat st {};
-    if (fstat(fd, &st) != 0)
+    if (fstat(fd.get(), &st) != 0)
         throw errnoError(errno, IoSide::Destination, copy.item->dosTarget);
+    // While one block is hashed, the next is read.
+    char* buffers[2] = {m_aligned.get(), m_second.get()};
     off_t checked = 0;
     while (checked < st.st_size) {
-        off_t dataStart = lseek(fd, checked, SEEK_DATA);
+        off_t dataStart = lseek(fd.get(), checked, SEEK_DATA);
         off_t dataEnd = st.st_size;
         if (dataStart < 0) {
             if (errno != ENXIO)
                 dataStart = checked; // no hole support: all of it is data
             else
                 dataStart = dataEnd; // a hole up to the end
-        } else if (const off_t hole = lseek(fd, dataStart, SEEK_HOLE); hole >= 0) {
+        } else if (const off_t hole = lseek(fd.get(), dataStart, SEEK_HOLE); hole >= 0) {
             dataEnd = std::min(hole, st.st_size);
         }
         hashZeros(m_hash.get(), dataStart - checked);
         checked = dataStart;
-        while (checked < dataEnd) {
-            const size_t want = size_t(std::min<off_t>(dataEnd - checked, off_t(m_buffer.size())));
-            const ssize_t n = m_io.readBack(fd, m_buffer.data(), want, checked);
-            if (n < 0 && errno == EINTR)
-                continue;
+        // The bytes read at `at`, up to dataEnd; -errno on failure.
+        const auto readAt = [&](char* buffer, off_t at) -> ssize_t {
+            const off_t left = std::min<off_t>(dataEnd - at, off_t(kBufferSize));
+            for (;;) {
+                const ssize_t n = m_io.readBack(fd.get(), buffer, wholeBlocks(size_t(left)), at);
+                if (n >= 0)
+                    return std::min<ssize_t>(n, left);
+                if (errno == EINVAL && leaveDirect(fd.get()))
+                    // A file system that takes O_DIRECT only in part.
+                    posix_fadvise(fd.get(), 0, 0, POSIX_FADV_DONTNEED);
+                else if (errno != EINTR)
+                    return -errno;
+            }
+        };
+        std::future<ssize_t> next = std::async(std::launch::deferred, readAt, buffers[0], checked);
+        for (int b = 0; checked < dataEnd; b ^= 1) {
+            const ssize_t n = next.get();
             if (n < 0)
-                throw errnoError(errno, IoSide::Destination, copy.item->dosTarget);
+                throw errnoError(int(-n), IoSide::Destination, copy.item->dosTarget);
             if (n == 0)
                 break;
-            XXH3_64bits_update(m_hash.get(), m_buffer.data(), size_t(n));
+            if (checked + n < dataEnd)
+                next = std::async(std::launch::async, readAt, buffers[b ^ 1], checked + n);
+            XXH3_64bits_update(m_hash.get(), buffers[b], size_t(n));
             checked += n;
         }
         if (checked < dataEnd)
             break; // shorter than it says
     }
     // Reading it moved its access time; the copy keeps the source's.
-    futimens(fd, copy.times);
+    futimens(copy.fd.get(), copy.times);
     if (checked != copy.size || XXH3_64bits_digest(m_hash.get()) != copy.checksum)
         throw Error(err::DeviceIOError,
                     QStringLiteral("The copy of %1 on drive %2 does not match the original; the "
@@ -587,14 +696,6 @@ void CopyEngine::commit(Step& step) {
                 throw errnoError(errno, IoSide::Destination, p.item->dosTarget);
         }
     }
-    // The copies are durable, so their pages are clean: dropping them makes
-    // the reads below come from the medium, not from memory. Asking for all
-    // of them at once lets the device read them together.
-    for (const Pending& p : pending)
-        posix_fadvise(p.fd.get(), 0, 0, POSIX_FADV_DONTNEED);
-    for (const Pending& p : pending)
-        posix_fadvise(p.fd.get(), 0, 0, POSIX_FADV_WILLNEED);
-    m_buffer.resize(kBufferSize);
     std::size_t verified = 0;
     std::optional<Error> mismatch;
     for (; verified < pending.size() && !mismatch; ++verified) {
@@ -608,9 +709,7 @@ void CopyEngine::commit(Step& step) {
         // The copies before the bad one are good: they go in, as a copy that
         // stops at its first failing file would; the rest keep their old copy.
         --verified;
-        for (std::size_t i = verified; i < pending.size(); ++i)
-            unlinkat(step.targetDir, pending[i].tempName.constData(), 0);
-        pending.resize(verified);
+        discard(step.targetDir, pending, verified);
     }
     // Renamed files are done; on failure the rest stay pending and are removed.
     std::size_t renamed = 0;
@@ -618,9 +717,13 @@ void CopyEngine::commit(Step& step) {
         [&] { pending.erase(pending.begin(), pending.begin() + std::ptrdiff_t(renamed)); });
     for (; renamed < pending.size(); ++renamed) {
         const Pending& p = pending[renamed];
+        step.checkMedium();
         if (renameat(step.targetDir, p.tempName.constData(), step.targetDir,
-                     p.item->targetName.constData()) != 0)
+                     p.item->targetName.constData()) != 0) {
+            if (errno == EINVAL)
+                throw nameRefusedError(p.item->dosSource, step.dosTargetDir);
             throw errnoError(errno, IoSide::Destination, p.item->dosTarget);
+        }
     }
     if (m_io.syncFolder(step.targetDir) != 0)
         throw errnoError(errno, IoSide::Destination, step.dosTargetDir);

@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
-#include <ctime>
+#include <functional>
 #include <memory>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -25,7 +25,8 @@ public:
     virtual int syncFileSystem(int fd);
     virtual int syncData(int fd);
     virtual int syncFolder(int dirFd);
-    // As pread(2) of a copy, once it is durable and its cached pages are dropped.
+    // As pread(2) of a copy, once it is durable, through a descriptor of its own
+    // that reads from the medium (O_DIRECT, or its cached pages dropped).
     virtual ssize_t readBack(int fd, void* data, size_t length, off_t offset);
 };
 
@@ -42,19 +43,19 @@ struct CopyItem {
 // copy or the whole new one, never a part: each file goes to a temporary file
 // created exclusively beside the target, a batch is made durable with one
 // flush of the destination file system, and only then renamed over the
-// targets. Before the rename each copy is read back from the medium and
-// compared with what was read from the source. A target that already holds
-// the source's contents (same size and time, then the same bytes) is left
-// alone. When the disk fills, what is pending is committed first (its old
-// copies make room) and the file is tried again on its own, so replacing
-// needs room for one extra copy at a time.
+// targets. Before the rename each copy is read back from the medium through a
+// fresh descriptor and compared with what was read from the source. A target
+// that already holds the source's contents (same size and time, then the same
+// bytes) is left alone. When the disk fills, what is pending is committed
+// first (its old copies make room) and the file is tried again on its own, so
+// replacing needs room for one extra copy at a time.
 class CopyEngine final {
 public:
-    // Temporary files left in a destination by a killed copy are removed when
-    // their status changed before staleBefore and nobody holds them open.
-    CopyEngine(CopyIo& io, const timespec& staleBefore);
+    explicit CopyEngine(CopyIo& io);
 
-    // Copies the items in order, skipping sources that are not regular files
+    // Removes the temporary files earlier copies left in targetDir (killed, or
+    // cut off by a medium that went away) that nobody holds locked, then
+    // copies the items in order, skipping sources that are not regular files
     // (FIFOs, devices, folders, dangling links) and targets that are the source
     // itself. Returns how many items were regular files. Stops at the first
     // failing file with its Error (files before it are kept, its own target and
@@ -64,9 +65,12 @@ public:
     // file whose copy read back differs from its source, 61 naming the
     // file and the room missing when it cannot be replaced safely, 75 for a
     // file the destination cannot hold or one that kept changing while it was
-    // copied, and the mapped errno otherwise.
+    // copied or whose name it refuses, the mapped errno otherwise, and
+    // whatever checkMedium throws: it runs before each rename, to say that
+    // targetDir is no longer on the medium the copy is meant for.
     int copy(int sourceDir, int targetDir, const QString& dosTargetDir,
-             const std::vector<CopyItem>& items, bool overwrite);
+             const std::vector<CopyItem>& items, bool overwrite,
+             const std::function<void()>& checkMedium);
 
 private:
     struct Pending;
@@ -74,7 +78,8 @@ private:
     struct OutOfRoom;
     struct SourceChanged {};
 
-    void removeStaleTemps(int targetDir) const;
+    static void discard(int targetDir, std::vector<Pending>& pending, std::size_t from);
+    static void removeStaleTemps(int targetDir);
     void checkCaseCollisions(const Step& step, const std::vector<CopyItem>& items) const;
     bool copyItem(Step& step, const CopyItem& item);
     bool copyOne(Step& step, const CopyItem& item);
@@ -84,18 +89,22 @@ private:
     off_t copyRegion(int in, int out, off_t offset, off_t length, const CopyItem& item);
     void extendWithZeros(int out, off_t from, off_t to, const CopyItem& item);
     void writeAll(int out, const char* data, size_t length, off_t offset, const CopyItem& item);
+    void stopDirect(int out);
     void verify(const Step& step, const Pending& copy);
     [[noreturn]] void writeFailed(int errnum, int out, const CopyItem& item) const;
     void commit(Step& step);
 
     CopyIo& m_io;
-    timespec m_staleBefore;
     bool m_fileSystemSyncIsThorough = false;
     int m_targetDir = -1;
     off_t m_writtenToFile = 0;
+    bool m_direct = false; // the file being copied is written past the cache
     std::unique_ptr<XXH3_state_t, XXH_errorcode (*)(XXH3_state_t*)> m_hash;
     std::vector<char> m_buffer;
-    std::vector<char> m_other;
+    // Copies and read-backs that bypass the cache need a buffer aligned to the
+    // device's blocks.
+    std::unique_ptr<char, void (*)(void*)> m_aligned;
+    std::unique_ptr<char, void (*)(void*)> m_second; // the other of two blocks in flight
 };
 
 // The prefix of the temporary files the engine leaves while it copies.

@@ -14,11 +14,11 @@ class RemovableMedia;
 // tests hand in their own mount text, sysfs folder, home, config folder and
 // Wine prefix.
 struct DriveTableSources {
-    std::function<QByteArray()> mountInfo;  // the text of /proc/self/mountinfo
-    QByteArray sysRoot;                     // "/sys"
-    std::function<QByteArray()> home;       // the user's home folder
-    std::function<QByteArray()> configHome; // $XDG_CONFIG_HOME, default ~/.config
-    std::function<QByteArray()> currentDir; // the process's current directory
+    std::function<QByteArray()> mountInfo;       // the text of /proc/self/mountinfo
+    QByteArray sysRoot;                          // "/sys"
+    std::function<QByteArray()> home;            // the user's home folder
+    std::function<QByteArray()> configHome;      // $XDG_CONFIG_HOME, default ~/.config
+    std::function<QByteArray()> currentDir;      // the process's current directory
     std::function<QByteArray()> winePrefix = {}; // $WINEPREFIX, default ~/.wine
     // Everything mounted below these is a removable medium, named by its folder.
     QList<QByteArray> mediaFolders{"/media/", "/run/media/"};

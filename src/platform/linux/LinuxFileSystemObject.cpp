@@ -140,9 +140,8 @@ LinuxFileSystemObject::LinuxFileSystemObject(const Drives& drives)
 
 LinuxFileSystemObject::LinuxFileSystemObject(const Drives& drives, CopyIo& io)
     : m_drives(drives)
-    , m_io(io) {
-    clock_gettime(CLOCK_REALTIME, &m_createdAt);
-}
+    , m_io(io)
+    , m_media(drives) {}
 
 std::unique_ptr<File> LinuxFileSystemObject::GetFile(const QString& path) {
     const DosPath dosPath = parsePath(path);
@@ -179,11 +178,14 @@ bool LinuxFileSystemObject::FolderExists(const QString& path) {
 void LinuxFileSystemObject::CreateFolder(const QString& path) {
     const QString dosFolder = parsePath(path).toString();
     const QByteArray host = destinationHostPath(m_drives, dosFolder);
+    m_media.check(dosFolder);
     UniqueFd parent(open(hostParent(host).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (mkdir(host.constData(), 0777) != 0) {
         const int e = errno;
         if (e == EEXIST)
             throw Error(err::FileAlreadyExists);
+        if (parent.valid() && refusesName(e, parent.get()))
+            throw nameRefusedError(dosFolder, dosFolder);
         if (parent.valid() && meansOutOfRoom(e, parent.get(), parent.get()))
             throw Error(
                 err::DiskFull,
@@ -222,8 +224,11 @@ void LinuxFileSystemObject::CopyFile(const QString& source, const QString& desti
         targetName = destinationPath.components.last();
     }
     const QString dosTargetFolder = targetFolder.toString();
-    const UniqueFd targetDir =
-        openTargetFolder(destinationHostPath(m_drives, dosTargetFolder), dosTargetFolder);
+    const QByteArray hostTargetFolder = destinationHostPath(m_drives, dosTargetFolder);
+    // Before the folder is opened, so that one missing with its medium is not
+    // "Path not found"; again before the copies are renamed into place.
+    const std::function<void()> checkMedium = m_media.checker(dosTargetFolder);
+    const UniqueFd targetDir = openTargetFolder(hostTargetFolder, dosTargetFolder);
 
     std::vector<CopyItem> items;
     items.reserve(matches.size());
@@ -233,9 +238,13 @@ void LinuxFileSystemObject::CopyFile(const QString& source, const QString& desti
                          sourceFolder.child(m.dosName).toString(),
                          targetFolder.child(sameName ? m.dosName : targetName).toString()});
     }
-    CopyEngine engine(m_io, m_createdAt);
-    if (engine.copy(sourceDir.get(), targetDir.get(), dosTargetFolder, items, overwrite) == 0)
+    if (m_engine.copy(sourceDir.get(), targetDir.get(), dosTargetFolder, items, overwrite,
+                      checkMedium) == 0)
         throw Error(err::FileNotFound);
+}
+
+void LinuxFileSystemObject::beginRun() {
+    m_media.beginRun();
 }
 
 } // namespace qel

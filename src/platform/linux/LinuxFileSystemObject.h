@@ -3,13 +3,13 @@
 #include "platform/Drives.h"
 #include "platform/FileSystemObject.h"
 #include "platform/linux/CopyEngine.h"
-
-#include <ctime>
+#include "platform/linux/DestinationMedia.h"
 
 namespace qel {
 
 // The file-system object on Linux: every DOS path goes through the drive table
-// at the last moment, copies go through CopyEngine's safe replace.
+// at the last moment, copies go through CopyEngine's safe replace, and writes
+// go only to the media a run started on.
 class LinuxFileSystemObject final : public FileSystemObject {
 public:
     explicit LinuxFileSystemObject(const Drives& drives);
@@ -20,13 +20,15 @@ public:
     bool FolderExists(const QString& path) override;
     void CreateFolder(const QString& path) override;
     void CopyFile(const QString& source, const QString& destination, bool overwrite) override;
+    void beginRun() override;
 
 private:
     const Drives& m_drives;
     CopyIo m_systemIo;
     CopyIo& m_io;
-    // Temporary files older than this object are leftovers of an earlier run.
-    timespec m_createdAt{};
+    DestinationMedia m_media;
+    // One for every copy, so its buffers are made (and paged in) once.
+    CopyEngine m_engine{m_io};
 };
 
 } // namespace qel

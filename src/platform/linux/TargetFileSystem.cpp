@@ -39,6 +39,15 @@ bool isFatSubtype(const QByteArray& subtype) {
     return subtype == "fusefat" || subtype == "vfat" || subtype == "msdos" || subtype == "fat";
 }
 
+// A name of ours no file system refuses, not yet used in the folder.
+QByteArray probeName(const char* kind) {
+    QByteArray name(kTempPrefix);
+    name += kind;
+    for (int i = 0; i < 8; ++i)
+        name += char('a' + QRandomGenerator::system()->bounded(26));
+    return name;
+}
+
 } // namespace
 
 off_t largestFile(int dirFd) {
@@ -53,10 +62,7 @@ off_t largestFile(int dirFd) {
 }
 
 bool foldsCase(int dirFd) {
-    QByteArray lower(kTempPrefix);
-    lower += "case-";
-    for (int i = 0; i < 8; ++i)
-        lower += char('a' + QRandomGenerator::system()->bounded(26));
+    const QByteArray lower = probeName("case-");
     const int fd = openat(dirFd, lower.constData(),
                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
@@ -89,6 +95,22 @@ bool meansOutOfRoom(int errnum, int fd, int dirFd) {
     constexpr long long kLittleRoom = 1 << 20;
     const long long free = freeBytes(fd);
     return free < 0 || free < kLittleRoom;
+}
+
+bool refusesName(int errnum, int dirFd) {
+    if (errnum == EINVAL || errnum == EILSEQ)
+        return true;
+    if (errnum != EPERM && errnum != EACCES)
+        return false;
+    const QByteArray probe = probeName("name-");
+    const int fd = openat(dirFd, probe.constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    // Closed before it is unlinked: through FUSE an open file would only be hidden.
+    close(fd);
+    unlinkat(dirFd, probe.constData(), 0);
+    return true;
 }
 
 } // namespace qel

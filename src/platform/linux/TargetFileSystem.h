@@ -25,4 +25,10 @@ long long freeBytes(int fd);
 // the mount is read-only, the folder not writable to us or room is left.
 bool meansOutOfRoom(int errnum, int fd, int dirFd);
 
+// Whether errnum from creating a name in dirFd means the file system cannot
+// hold that name (FAT: a colon, a control character, letters outside its
+// character set): EINVAL, or "not permitted" where a plain name of ours can
+// still be made there (a FAT through FUSE says EPERM for all of these).
+bool refusesName(int errnum, int dirFd);
+
 } // namespace qel

@@ -8,6 +8,7 @@
 #include "platform/windows/Win32Errors.h"
 #include "platform/windows/WindowsCopyEngine.h"
 #include "platform/windows/WindowsFile.h"
+#include "platform/windows/WindowsVolume.h"
 // Last: it defines macros named like the program's operations.
 #include "platform/windows/Win32.h"
 
@@ -155,6 +156,7 @@ void WindowsFileSystemObject::CreateFolder(const QString& path) {
     const QByteArray host = readyHostPath(m_drives, dosFolder, IoSide::Destination);
     if (dosPath.isRoot())
         throw Error(err::FileAlreadyExists);
+    checkRunMedium(host, dosFolder);
     if (!CreateDirectoryW(longPath(host).c_str(), nullptr))
         throw win32Error(GetLastError(), IoSide::Destination, dosFolder);
 }
@@ -194,9 +196,26 @@ void WindowsFileSystemObject::CopyFile(const QString& source, const QString& des
         items.push_back({name, target, sourceFolder.child(name).toString(),
                          targetFolder.child(target).toString()});
     }
+    checkRunMedium(targetHost, dosTargetFolder);
     WindowsCopyEngine engine;
     if (engine.copy(sourceHost, targetHost, dosTargetFolder, items, overwrite) == 0)
         throw Error(err::FileNotFound);
+}
+
+void WindowsFileSystemObject::beginRun() {
+    m_runVolumes.clear();
+}
+
+void WindowsFileSystemObject::checkRunMedium(const QByteArray& hostPath, const QString& dosPath) {
+    const QChar drive = QChar(hostPath.at(0)).toUpper();
+    const auto volume = volumeFacts({wchar_t(drive.unicode()), L':', L'\\'});
+    if (!volume)
+        throw win32Error(GetLastError(), IoSide::Destination, dosPath);
+    const auto known = m_runVolumes.constFind(drive);
+    if (known == m_runVolumes.cend())
+        m_runVolumes.insert(drive, volume->serial);
+    else if (*known != volume->serial)
+        throw Error(err::DiskNotReady);
 }
 
 } // namespace qel

@@ -2,6 +2,8 @@
 
 #include "platform/FileSystemObject.h"
 
+#include <QHash>
+
 #include <cstdint>
 
 namespace qel {
@@ -18,9 +20,15 @@ public:
     bool FolderExists(const QString& path) override;
     void CreateFolder(const QString& path) override;
     void CopyFile(const QString& source, const QString& destination, bool overwrite) override;
+    void beginRun() override;
 
 private:
+    // 71 when the drive of hostPath holds no medium, or another one than it
+    // held when the run first wrote there (its volume's serial number).
+    void checkRunMedium(const QByteArray& hostPath, const QString& dosPath);
+
     const Drives& m_drives;
+    QHash<QChar, unsigned long> m_runVolumes;
     // Temporary files written before this (a FILETIME) are an earlier run's.
 };
 

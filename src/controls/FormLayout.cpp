@@ -1,5 +1,7 @@
 #include "controls/FormLayout.h"
 
+#include "platform/DialogFont.h"
+
 #include <QCheckBox>
 #include <QEvent>
 #include <QLabel>
@@ -11,11 +13,7 @@ namespace qel {
 
 QFont classicFont(qreal pointSize, bool bold, bool italic) {
     QFont font;
-    // For the layouts' bitmap "MS Sans Serif": its TrueType successor on
-    // Windows, the closest widths on Linux (also under Wine, which offers the
-    // host's fonts and draws its own Tahoma Bold with broken strokes).
-    font.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("DejaVu Sans")});
+    font.setFamilies(dialogFontFamilies());
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(pointSize);
     font.setBold(bold);

@@ -8,7 +8,8 @@
 # difference or when a window does not come; a picture of the screen at that
 # moment is left in build-win/windows-e2e-failure.png.
 #   scripts/windows-e2e.sh [--screenshots]
-#     --screenshots  also retakes screenshots/windows/ (main, progress, about)
+#     --screenshots  also retakes screenshots/windows/ (every window and a
+#                    message box)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -166,6 +167,36 @@ if ((shots)); then
   xdotool key Down Down Return # About
   about=$(window '^About QEL_Trekkel') || fail "no About dialog"
   shot about.png "$about" 0.5
+  xdotool key Escape
+
+  window '^Qel Trekkel$' >/dev/null || fail "the main window is gone"
+  click 29 9 # Defaults
+  defaults=$(window '^QEL Trekkel Defaults$') || fail "no defaults window"
+  shot defaults.png "$defaults" 0.5
+  xdotool key alt+F4
+
+  window '^Qel Trekkel$' >/dev/null || fail "the main window is gone"
+  click 75 9 # Help
+  sleep 0.5
+  xdotool key Down Return # Contents
+  help=$(window '^QEL Trekkel Help$') || fail "no help window"
+  shot help-window.png "$help" 0.5
+  xdotool key alt+F4
+
+  # Started again without a: the floppy question holds the splash on the
+  # screen: both are pictured, the question as the program's message boxes
+  # look.
+  wineserver -k 2>/dev/null || true
+  rm -f "$WINEPREFIX/dosdevices/a:"
+  (cd "$c/QEL/DATA" && exec wine "$program") >>"$work/program.log" 2>&1 &
+  pids+=($!)
+  question=$(window '^QEL Trekkel$') || fail "no floppy question"
+  shot floppy-question.png "$question" 0.5
+  xdotool windowmove "$question" 0 560
+  splash=$(xdotool search --onlyvisible --class 'qel_trekkel' | grep -vx "$question" | head -1)
+  [[ -n $splash ]] || fail "no splash window"
+  shot splash.png "$splash" 0.5
+  xdotool windowactivate "$question" key Escape
 fi
 
 ((status == 0)) || fail "the copies on a: differ from their sources"

@@ -1,7 +1,5 @@
 #include "controls/FormLayout.h"
 
-#include "platform/DialogFont.h"
-
 #include <QCheckBox>
 #include <QEvent>
 #include <QLabel>
@@ -13,11 +11,18 @@ namespace qel {
 
 QFont classicFont(qreal pointSize, bool bold, bool italic) {
     QFont font;
-    font.setFamilies(dialogFontFamilies());
+    // For the layouts' bitmap "MS Sans Serif": its TrueType successor on
+    // Windows, the closest widths on Linux (and under Wine, which offers the
+    // host's fonts).
+    font.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("DejaVu Sans")});
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(pointSize);
     font.setBold(bold);
     font.setItalic(italic);
+    // Drawn without smoothing, small text loses one-pixel strokes (Wine
+    // drops Liberation Sans's "I" at 8 pt).
+    font.setStyleStrategy(QFont::PreferAntialias);
     return font;
 }
 

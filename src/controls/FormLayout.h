@@ -25,9 +25,10 @@ constexpr QRect twipsRect(int left, int top, int width, int height) {
     return QRect(twips(left), twips(top), twips(width), twips(height));
 }
 
-// The font every window is drawn in, for the layouts' "MS Sans Serif": the
-// platform's faces (dialogFontFamilies), the ones the windows are checked
-// with; any other would be unmeasured.
+// The font every window is drawn in, for the layouts' "MS Sans Serif": on
+// Windows that font's TrueType successor, Microsoft Sans Serif, elsewhere
+// Liberation Sans, or DejaVu Sans where it is missing. These are the faces
+// the windows are checked with; any other would be unmeasured.
 QFont classicFont(qreal pointSize, bool bold = false, bool italic = false);
 
 // The system's active-border colour of the classic desktop scheme (light grey).

@@ -1,5 +1,7 @@
 #include "platform/DosPath.h"
 
+#include "platform/Error.h"
+
 namespace qel {
 
 namespace {
@@ -74,6 +76,17 @@ DosPath DosPath::child(const QString& name) const {
     DosPath down = *this;
     down.components.append(name);
     return down;
+}
+
+DosPath requireDosPath(const QString& text) {
+    auto path = DosPath::parse(text);
+    if (!path)
+        throw Error(err::PathNotFound);
+    return *path;
+}
+
+bool endsWithDosSeparator(const QString& text) {
+    return text.endsWith(u'\\') || text.endsWith(u'/');
 }
 
 } // namespace qel

@@ -44,4 +44,10 @@ std::optional<QChar> dosDriveLetter(const QString& text);
 // followed by a separator ("C:", "a: [STICK]").
 bool isDosDriveText(const QString& text);
 
+// text as a DOS path (see DosPath::parse); throws Error 76 when it is none.
+DosPath requireDosPath(const QString& text);
+
+// Whether text ends in a separator ("a:\ACCT1\"): it names a folder.
+bool endsWithDosSeparator(const QString& text);
+
 } // namespace qel

@@ -35,4 +35,8 @@ Error::Error(int number, QString description)
 {
 }
 
+Error pathNotFound(const QString& dosPath) {
+    return Error(err::PathNotFound, QStringLiteral("Path not found: %1").arg(dosPath));
+}
+
 } // namespace qel

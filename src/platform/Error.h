@@ -40,4 +40,7 @@ private:
     QByteArray m_what;
 };
 
+// 76 naming the folder or file that is missing.
+Error pathNotFound(const QString& dosPath);
+
 } // namespace qel

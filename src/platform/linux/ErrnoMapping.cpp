@@ -18,7 +18,7 @@ Error sourceError(int errnum, const QString& dosPath) {
     case ENOENT:
         return Error(err::FileNotFound);
     case ENOTDIR:
-        return Error(err::PathNotFound, QStringLiteral("Path not found: %1").arg(dosPath));
+        return pathNotFound(dosPath);
     case EIO:
         return Error(err::DeviceIOError,
                      QStringLiteral("Device I/O error reading %1").arg(dosPath));
@@ -43,7 +43,7 @@ Error destinationError(int errnum, const QString& dosPath) {
         return Error(err::DiskFull);
     case ENOENT:
     case ENOTDIR:
-        return Error(err::PathNotFound, QStringLiteral("Path not found: %1").arg(dosPath));
+        return pathNotFound(dosPath);
     case EEXIST:
         return Error(err::FileAlreadyExists);
     case EIO:

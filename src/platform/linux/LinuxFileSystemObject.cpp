@@ -21,19 +21,6 @@ namespace qel {
 
 namespace {
 
-// The path as the program shows it: one separator, none trailing, "." and
-// ".." resolved. Throws Error 76 when text is no absolute DOS path.
-DosPath parsePath(const QString& text) {
-    auto path = DosPath::parse(text);
-    if (!path)
-        throw Error(err::PathNotFound);
-    return *path;
-}
-
-bool endsWithSeparator(const QString& text) {
-    return text.endsWith(u'\\') || text.endsWith(u'/');
-}
-
 QByteArray hostParent(const QByteArray& hostPath) {
     const qsizetype slash = hostPath.lastIndexOf('/');
     return slash <= 0 ? QByteArray("/") : hostPath.left(slash);
@@ -54,10 +41,6 @@ QByteArray destinationHostPath(const Drives& drives, const QString& dosPath) {
             throw Error(err::DiskNotReady);
         throw;
     }
-}
-
-Error pathNotFound(const QString& dosFolder) {
-    return Error(err::PathNotFound, QStringLiteral("Path not found: %1").arg(dosFolder));
 }
 
 struct Match {
@@ -144,9 +127,9 @@ LinuxFileSystemObject::LinuxFileSystemObject(const Drives& drives, CopyIo& io)
     , m_media(drives) {}
 
 std::unique_ptr<File> LinuxFileSystemObject::GetFile(const QString& path) {
-    const DosPath dosPath = parsePath(path);
+    const DosPath dosPath = requireDosPath(path);
     const QByteArray host = m_drives.toHostPath(dosPath.toString());
-    if (dosPath.isRoot() || endsWithSeparator(path))
+    if (dosPath.isRoot() || endsWithDosSeparator(path))
         throw Error(err::FileNotFound);
 
     struct statx info {};
@@ -176,7 +159,7 @@ bool LinuxFileSystemObject::FolderExists(const QString& path) {
 }
 
 void LinuxFileSystemObject::CreateFolder(const QString& path) {
-    const QString dosFolder = parsePath(path).toString();
+    const QString dosFolder = requireDosPath(path).toString();
     const QByteArray host = destinationHostPath(m_drives, dosFolder);
     m_media.check(dosFolder);
     UniqueFd parent(open(hostParent(host).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -199,8 +182,8 @@ void LinuxFileSystemObject::CreateFolder(const QString& path) {
 
 void LinuxFileSystemObject::CopyFile(const QString& source, const QString& destination,
                                      bool overwrite) {
-    const DosPath sourcePath = parsePath(source);
-    if (sourcePath.isRoot() || endsWithSeparator(source))
+    const DosPath sourcePath = requireDosPath(source);
+    if (sourcePath.isRoot() || endsWithDosSeparator(source))
         throw Error(err::FileNotFound);
     const DosPath sourceFolder = sourcePath.parent();
     const QString dosSourceFolder = sourceFolder.toString();
@@ -214,10 +197,10 @@ void LinuxFileSystemObject::CopyFile(const QString& source, const QString& desti
 
     // A destination without the trailing separator is a folder when one stands
     // there, and otherwise the new name of a single file.
-    const DosPath destinationPath = parsePath(destination);
+    const DosPath destinationPath = requireDosPath(destination);
     DosPath targetFolder = destinationPath;
     QString targetName;
-    if (!endsWithSeparator(destination) && !FolderExists(destination)) {
+    if (!endsWithDosSeparator(destination) && !FolderExists(destination)) {
         if (destinationPath.isRoot() || hasWildcards(pattern))
             throw pathNotFound(destinationPath.toString());
         targetFolder = destinationPath.parent();

@@ -24,7 +24,7 @@ Error win32Error(unsigned long code, IoSide side, const QString& dosPath) {
     case ERROR_NO_MORE_FILES:
         if (source)
             return Error(err::FileNotFound);
-        return Error(err::PathNotFound, QStringLiteral("Path not found: %1").arg(dosPath));
+        return pathNotFound(dosPath);
     case ERROR_NOT_READY:
         return Error(source ? err::DeviceUnavailable : err::DiskNotReady);
     case ERROR_WRITE_PROTECT:

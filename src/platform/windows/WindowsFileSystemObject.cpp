@@ -18,23 +18,6 @@ namespace qel {
 
 namespace {
 
-// The path as the program shows it. Throws Error 76 when text is no absolute
-// DOS path.
-DosPath parsePath(const QString& text) {
-    auto path = DosPath::parse(text);
-    if (!path)
-        throw Error(err::PathNotFound);
-    return *path;
-}
-
-bool endsWithSeparator(const QString& text) {
-    return text.endsWith(u'\\') || text.endsWith(u'/');
-}
-
-Error pathNotFound(const QString& dosFolder) {
-    return Error(err::PathNotFound, QStringLiteral("Path not found: %1").arg(dosFolder));
-}
-
 // INVALID_FILE_ATTRIBUTES when nothing answers at hostPath.
 DWORD attributesOf(const QByteArray& hostPath) {
     return GetFileAttributesW(longPath(hostPath).c_str());
@@ -118,9 +101,9 @@ WindowsFileSystemObject::WindowsFileSystemObject(const Drives& drives)
     : m_drives(drives) {}
 
 std::unique_ptr<File> WindowsFileSystemObject::GetFile(const QString& path) {
-    const DosPath dosPath = parsePath(path);
+    const DosPath dosPath = requireDosPath(path);
     const QByteArray host = readyHostPath(m_drives, dosPath.toString(), IoSide::Source);
-    if (dosPath.isRoot() || endsWithSeparator(path))
+    if (dosPath.isRoot() || endsWithDosSeparator(path))
         throw Error(err::FileNotFound);
 
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -151,7 +134,7 @@ bool WindowsFileSystemObject::FolderExists(const QString& path) {
 }
 
 void WindowsFileSystemObject::CreateFolder(const QString& path) {
-    const DosPath dosPath = parsePath(path);
+    const DosPath dosPath = requireDosPath(path);
     const QString dosFolder = dosPath.toString();
     const QByteArray host = readyHostPath(m_drives, dosFolder, IoSide::Destination);
     if (dosPath.isRoot())
@@ -163,8 +146,8 @@ void WindowsFileSystemObject::CreateFolder(const QString& path) {
 
 void WindowsFileSystemObject::CopyFile(const QString& source, const QString& destination,
                                        bool overwrite) {
-    const DosPath sourcePath = parsePath(source);
-    if (sourcePath.isRoot() || endsWithSeparator(source))
+    const DosPath sourcePath = requireDosPath(source);
+    if (sourcePath.isRoot() || endsWithDosSeparator(source))
         throw Error(err::FileNotFound);
     const DosPath sourceFolder = sourcePath.parent();
     const QString dosSourceFolder = sourceFolder.toString();
@@ -176,10 +159,10 @@ void WindowsFileSystemObject::CopyFile(const QString& source, const QString& des
 
     // A destination without the trailing separator is a folder when one stands
     // there, and otherwise the new name of a single file.
-    const DosPath destinationPath = parsePath(destination);
+    const DosPath destinationPath = requireDosPath(destination);
     DosPath targetFolder = destinationPath;
     QString targetName;
-    if (!endsWithSeparator(destination) && !FolderExists(destination)) {
+    if (!endsWithDosSeparator(destination) && !FolderExists(destination)) {
         if (destinationPath.isRoot() || hasWildcards(pattern))
             throw pathNotFound(destinationPath.toString());
         targetFolder = destinationPath.parent();

@@ -1,6 +1,7 @@
 #include "platform/linux/LinuxFileSystemObject.h"
 
 #include "platform/DosNames.h"
+#include "platform/CopyTarget.h"
 #include "platform/DosPath.h"
 #include "platform/Error.h"
 #include "platform/DosWildcard.h"
@@ -195,17 +196,8 @@ void LinuxFileSystemObject::CopyFile(const QString& source, const QString& desti
     if (matches.empty())
         throw Error(err::FileNotFound);
 
-    // A destination without the trailing separator is a folder when one stands
-    // there, and otherwise the new name of a single file.
-    const DosPath destinationPath = requireDosPath(destination);
-    DosPath targetFolder = destinationPath;
-    QString targetName;
-    if (!endsWithDosSeparator(destination) && !FolderExists(destination)) {
-        if (destinationPath.isRoot() || hasWildcards(pattern))
-            throw pathNotFound(destinationPath.toString());
-        targetFolder = destinationPath.parent();
-        targetName = destinationPath.components.last();
-    }
+    const auto [targetFolder, targetName] =
+        copyTarget(destination, pattern, [this](const QString& path) { return FolderExists(path); });
     const QString dosTargetFolder = targetFolder.toString();
     const QByteArray hostTargetFolder = destinationHostPath(m_drives, dosTargetFolder);
     // Before the folder is opened, so that one missing with its medium is not

@@ -1,5 +1,6 @@
 #include "platform/windows/WindowsFileSystemObject.h"
 
+#include "platform/CopyTarget.h"
 #include "platform/DosPath.h"
 #include "platform/DosWildcard.h"
 #include "platform/Drives.h"
@@ -157,17 +158,8 @@ void WindowsFileSystemObject::CopyFile(const QString& source, const QString& des
     if (matches.empty())
         throw Error(err::FileNotFound);
 
-    // A destination without the trailing separator is a folder when one stands
-    // there, and otherwise the new name of a single file.
-    const DosPath destinationPath = requireDosPath(destination);
-    DosPath targetFolder = destinationPath;
-    QString targetName;
-    if (!endsWithDosSeparator(destination) && !FolderExists(destination)) {
-        if (destinationPath.isRoot() || hasWildcards(pattern))
-            throw pathNotFound(destinationPath.toString());
-        targetFolder = destinationPath.parent();
-        targetName = destinationPath.components.last();
-    }
+    const auto [targetFolder, targetName] =
+        copyTarget(destination, pattern, [this](const QString& path) { return FolderExists(path); });
     const QString dosTargetFolder = targetFolder.toString();
     const QByteArray targetHost = readyHostPath(m_drives, dosTargetFolder, IoSide::Destination);
     checkTargetFolder(targetHost, dosTargetFolder);

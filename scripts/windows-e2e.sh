@@ -192,10 +192,15 @@ if ((shots)); then
   pids+=($!)
   question=$(window '^QEL Trekkel$') || fail "no floppy question"
   shot floppy-question.png "$question" 0.5
-  xdotool windowmove "$question" 0 560
+  xdotool windowmove "$question" 0 0
   splash=$(xdotool search --onlyvisible --class 'qel_trekkel' | grep -vx "$question" | head -1)
   [[ -n $splash ]] || fail "no splash window"
-  shot splash.png "$splash" 0.5
+  # The splash has no frame of its own to take it by: the screen, cut to it.
+  sleep 1
+  read -r x y w h < <(xdotool getwindowgeometry --shell "$splash" |
+    awk -F= '/^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{print x, y, w, h}')
+  timeout 10 import -window root -crop "$((w + 2))x$((h + 2))+$((x - 1))+$((y - 1))" "$out/splash.png" ||
+    fail "cannot take the picture splash.png"
   xdotool windowactivate "$question" key Escape
 fi
 

@@ -5,6 +5,13 @@
 
 namespace qel {
 
+CopySource copySource(const QString& source) {
+    const DosPath path = requireDosPath(source);
+    if (path.isRoot() || endsWithDosSeparator(source))
+        throw Error(err::FileNotFound);
+    return {path.parent(), path.components.last()};
+}
+
 CopyTarget copyTarget(const QString& destination, const QString& pattern,
                       const std::function<bool(const QString&)>& folderExists) {
     const DosPath path = requireDosPath(destination);

@@ -6,6 +6,17 @@
 
 namespace qel {
 
+// What CopyFile copies: the files of folder that pattern (the source's last
+// component) matches.
+struct CopySource {
+    DosPath folder;
+    QString pattern;
+};
+
+// Throws Error 76 when source is no absolute DOS path, 53 when it names a
+// drive root or ends in a separator (no file pattern at all).
+CopySource copySource(const QString& source);
+
 // Where CopyFile puts what pattern matches: a destination ending in a
 // separator, or naming a folder that stands there, is that folder; otherwise
 // it is the new name of a single file in its parent.

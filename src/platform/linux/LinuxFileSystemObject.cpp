@@ -183,12 +183,8 @@ void LinuxFileSystemObject::CreateFolder(const QString& path) {
 
 void LinuxFileSystemObject::CopyFile(const QString& source, const QString& destination,
                                      bool overwrite) {
-    const DosPath sourcePath = requireDosPath(source);
-    if (sourcePath.isRoot() || endsWithDosSeparator(source))
-        throw Error(err::FileNotFound);
-    const DosPath sourceFolder = sourcePath.parent();
+    const auto [sourceFolder, pattern] = copySource(source);
     const QString dosSourceFolder = sourceFolder.toString();
-    const QString pattern = sourcePath.components.last();
 
     const UniqueFd sourceDir =
         openSourceFolder(m_drives.toHostPath(dosSourceFolder), dosSourceFolder);

@@ -1,6 +1,7 @@
 #include "platform/windows/WindowsCopyEngine.h"
 
 #include "platform/Error.h"
+#include "platform/windows/FolderEntries.h"
 #include "platform/windows/LongPath.h"
 #include "platform/windows/Win32Errors.h"
 #include "platform/windows/WindowsVolume.h"
@@ -173,22 +174,13 @@ int WindowsCopyEngine::copy(const QByteArray& sourceDir, const QByteArray& targe
 
 void WindowsCopyEngine::removeStaleTemps(const Step& step) const {
     // Best effort: a leftover we cannot remove costs only space.
-    WIN32_FIND_DATAW found;
-    const HANDLE search =
-        FindFirstFileExW(joined(step.targetDir, QStringLiteral("*")).c_str(), FindExInfoBasic,
-                         &found, FindExSearchNameMatch, nullptr, 0);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        const QString name = QString::fromWCharArray(found.cFileName);
-        if (!name.startsWith(QString::fromUtf16(kWindowsTempPrefix)) ||
-            (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            continue;
+    forEachEntry(step.targetDir, [&](const QString& name, unsigned long attributes) {
         // Left by any earlier run, this program's own included; a copy in
         // progress holds its file open without sharing, so it stays.
-        DeleteFileW(joined(step.targetDir, name).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+        if (name.startsWith(QString::fromUtf16(kWindowsTempPrefix)) &&
+            !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteFileW(joined(step.targetDir, name).c_str());
+    });
 }
 
 void WindowsCopyEngine::checkCaseCollisions(const Step& step,

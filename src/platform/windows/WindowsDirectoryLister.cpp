@@ -3,7 +3,7 @@
 #include "platform/DosNameOrder.h"
 #include "platform/Drives.h"
 #include "platform/Error.h"
-#include "platform/windows/LongPath.h"
+#include "platform/windows/FolderEntries.h"
 #include "platform/windows/Win32.h"
 
 namespace qel {
@@ -35,33 +35,15 @@ int errorNumberFor(DWORD error) {
 enum class Kind { Folders, Files };
 
 QStringList list(const Drives& drives, const QString& dosDir, Kind kind) {
-    std::wstring pattern = longPath(drives.toHostPath(dosDir));
-    pattern += pattern.back() == L'\\' ? L"*" : L"\\*";
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
-                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (search == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND) // an empty drive root has not even "."
-            return {};
-        throw Error(errorNumberFor(error));
-    }
     QStringList names;
-    do {
-        const DWORD attributes = found.dwFileAttributes;
-        const bool folder = attributes & FILE_ATTRIBUTE_DIRECTORY;
-        if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE))
-            continue;
-        if (folder != (kind == Kind::Folders))
-            continue;
-        const QString name = QString::fromWCharArray(found.cFileName);
-        if (name == u"." || name == u"..")
-            continue;
-        names.append(name);
-    } while (FindNextFileW(search, &found));
-    const DWORD error = GetLastError();
-    FindClose(search);
-    if (error != ERROR_NO_MORE_FILES)
+    const unsigned long error =
+        forEachEntry(drives.toHostPath(dosDir), [&](const QString& name, unsigned long attributes) {
+            if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE))
+                return;
+            if (bool(attributes & FILE_ATTRIBUTE_DIRECTORY) == (kind == Kind::Folders))
+                names.append(name);
+        });
+    if (error)
         throw Error(errorNumberFor(error));
     sortDosNames(names);
     return names;

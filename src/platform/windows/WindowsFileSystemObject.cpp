@@ -5,6 +5,7 @@
 #include "platform/DosWildcard.h"
 #include "platform/Drives.h"
 #include "platform/Error.h"
+#include "platform/windows/FolderEntries.h"
 #include "platform/windows/LongPath.h"
 #include "platform/windows/Win32Errors.h"
 #include "platform/windows/WindowsCopyEngine.h"
@@ -54,29 +55,15 @@ QStringList matchingNames(const QByteArray& hostFolder, const QString& pattern,
             throw pathNotFound(dosFolder);
         throw win32Error(code, IoSide::Source, dosFolder);
     }
-    std::wstring all = longPath(hostFolder);
-    all += all.back() == L'\\' ? L"*" : L"\\*";
-    WIN32_FIND_DATAW found;
-    const HANDLE search =
-        FindFirstFileExW(all.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
-    if (search == INVALID_HANDLE_VALUE) {
-        const DWORD code = GetLastError();
-        if (code == ERROR_FILE_NOT_FOUND) // an empty root has not even "."
-            return {};
-        throw win32Error(code, IoSide::Source, dosFolder);
-    }
     QStringList names;
-    do {
-        const QString name = QString::fromWCharArray(found.cFileName);
-        if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) &&
+    const unsigned long error = forEachEntry(hostFolder, [&](const QString& name, unsigned long attributes) {
+        if (!(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) &&
             !name.startsWith(QString::fromUtf16(kWindowsTempPrefix)) &&
             matchesDosPattern(name, pattern))
             names.append(name);
-    } while (FindNextFileW(search, &found));
-    const DWORD code = GetLastError();
-    FindClose(search);
-    if (code != ERROR_NO_MORE_FILES)
-        throw win32Error(code, IoSide::Source, dosFolder);
+    });
+    if (error)
+        throw win32Error(error, IoSide::Source, dosFolder);
     if (!hasWildcards(pattern) && names.contains(pattern))
         return {pattern};
     std::sort(names.begin(), names.end());
@@ -147,12 +134,8 @@ void WindowsFileSystemObject::CreateFolder(const QString& path) {
 
 void WindowsFileSystemObject::CopyFile(const QString& source, const QString& destination,
                                        bool overwrite) {
-    const DosPath sourcePath = requireDosPath(source);
-    if (sourcePath.isRoot() || endsWithDosSeparator(source))
-        throw Error(err::FileNotFound);
-    const DosPath sourceFolder = sourcePath.parent();
+    const auto [sourceFolder, pattern] = copySource(source);
     const QString dosSourceFolder = sourceFolder.toString();
-    const QString pattern = sourcePath.components.last();
     const QByteArray sourceHost = readyHostPath(m_drives, dosSourceFolder, IoSide::Source);
     const QStringList matches = matchingNames(sourceHost, pattern, dosSourceFolder);
     if (matches.empty())

@@ -1,4 +1,5 @@
 #include "controls/AviDecoder.h"
+#include "controls/AviHeader.h"
 
 #include "platform/Error.h"
 
@@ -11,7 +12,6 @@ extern "C" {
 }
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
@@ -107,13 +107,14 @@ int64_t seekFile(void* opaque, int64_t offset, int whence) {
     return at < 0 ? AVERROR(errno) : int64_t(at);
 }
 
-// The control plays AVI files only: a picture or another container renamed
-// to .AVI is refused before any demuxer guesses at it.
-void checkRiffAvi(int fd) {
-    char header[12] = {};
-    if (::pread(fd, header, sizeof header, 0) != ssize_t(sizeof header) ||
-        std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "AVI ", 4) != 0)
-        failFormat("not an AVI file");
+// The control plays silent AVI clips only: a picture or another container
+// renamed to .AVI, or a clip with sound, is refused before any demuxer
+// guesses at it.
+void checkSilentAvi(int fd) {
+    QByteArray head(AviHeaderReadSize, Qt::Uninitialized);
+    const ssize_t got = ::pread(fd, head.data(), size_t(head.size()), 0);
+    if (got < 0 || !isSilentAvi(QByteArrayView(head.constData(), got)))
+        failFormat("not a silent AVI clip");
 }
 
 // A clip is one self-contained file: demuxers that would follow references
@@ -163,7 +164,7 @@ public:
     }
 
     DecodedClip run() {
-        checkRiffAvi(m_fd);
+        checkSilentAvi(m_fd);
         openContainer();
         openDecoder();
         std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
@@ -223,10 +224,6 @@ private:
         ret = avformat_find_stream_info(ctx, nullptr);
         if (ret < 0)
             failAv(ret, "the clip's headers are damaged");
-        // The control plays silent clips only.
-        for (unsigned i = 0; i < ctx->nb_streams; ++i)
-            if (ctx->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
-                failFormat("the clip has a sound track");
         const AVCodec* codec = nullptr;
         ret = av_find_best_stream(ctx, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
         if (ret == AVERROR_STREAM_NOT_FOUND)

@@ -3,6 +3,7 @@
 #include "app/FrmMain.h"
 #include "app/Module1.h"
 #include "controls/AccessibleRoles.h"
+#include "controls/Pictures.h"
 #include "platform/Dialogs.h"
 #include "platform/Error.h"
 
@@ -22,7 +23,7 @@ void ProgramRun::describeApplication() {
                                             .arg(QEL_VERSION_MINOR)
                                             .arg(QEL_VERSION_PATCH));
     QApplication::setDesktopFileName(QStringLiteral("qel-trekkel"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/qel/icons/qel-trekkel")));
+    QApplication::setWindowIcon(QIcon(picturePath("icons/qel-trekkel")));
     installAccessibleRoles();
 }
 

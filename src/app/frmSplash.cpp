@@ -1,6 +1,7 @@
 #include "app/frmSplash.h"
 
 #include "controls/FormLayout.h"
+#include "controls/Pictures.h"
 #include "help/ContextHelp.h"
 #include "help/ContextIDs.h"
 #include "platform/AppObject.h"
@@ -57,9 +58,9 @@ frmSplash::frmSplash(const AppObject& app, ContextIDs& contextIDs)
 
     QWidget* frame = m_fraMainFrame;
     m_Picture2 = makeFramedPicture(frame, "Picture2", twipsRect(120, 960, 2775, 1695),
-                                   QStringLiteral(":/qel/pictures/chart"));
+                                   picturePath("pictures/chart"));
     m_Picture1 = makeFramedPicture(frame, "Picture1", twipsRect(240, 3600, 930, 855),
-                                   QStringLiteral(":/qel/pictures/puzzle"));
+                                   picturePath("pictures/puzzle"));
     m_Picture2->setAccessibleName(QStringLiteral("Rising line chart"));
     m_Picture1->setAccessibleName(QStringLiteral("Puzzle pieces"));
     m_lblCompanyProduct = makeLabel(frame, "lblCompanyProduct", QStringLiteral("CompanyProduct"),

@@ -2,6 +2,7 @@
 
 #include "controls/AccessibleLabel.h"
 #include "controls/FormLayout.h"
+#include "controls/Pictures.h"
 
 #include <QCheckBox>
 #include <QIcon>
@@ -24,7 +25,7 @@ frmDefaults::frmDefaults() {
     setObjectName(QStringLiteral("frmDefaults"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("QEL Trekkel Defaults"));
-    setWindowIcon(QIcon(QStringLiteral(":/qel/icons/qel-trekkel")));
+    setWindowIcon(QIcon(picturePath("icons/qel-trekkel")));
     resize(twipsRect(0, 0, 9915, 4065).size());
     setProperty("HelpContextID", 1);
     // The layout is measured for the classic 8.25 pt dialog font.

@@ -1,5 +1,7 @@
 #include "help/HelpWindow.h"
 
+#include "controls/Pictures.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -74,7 +76,7 @@ HelpWindow::HelpWindow(QWidget* parent)
     , m_back(new QPushButton(tr("&Back"), this)) {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("QEL Trekkel Help"));
-    setWindowIcon(QIcon(QStringLiteral(":/qel/icons/qel-trekkel")));
+    setWindowIcon(QIcon(picturePath("icons/qel-trekkel")));
     // An open help window never keeps the program running on its own.
     setAttribute(Qt::WA_QuitOnClose, false);
     resize(640, 560);

@@ -1,6 +1,7 @@
 #include "help/frmAbout.h"
 
 #include "controls/FormLayout.h"
+#include "controls/Pictures.h"
 #include "help/SysInfo.h"
 #include "platform/AppObject.h"
 #include "platform/Services.h"
@@ -75,7 +76,7 @@ frmAbout::frmAbout(Services& services, QWidget* owner)
     keepCaptionsWhole(this);
 
     m_Picture2 = picture(this, "Picture2", twipsRect(360, 240, 495, 495),
-                         QIcon(QStringLiteral(":/qel/icons/qel-trekkel")).pixmap(32, 32));
+                         QIcon(picturePath("icons/qel-trekkel")).pixmap(32, 32));
     m_Picture2->setAccessibleName(QStringLiteral("Program icon"));
 
     m_lblTitle = label(this, "lblTitle", twipsRect(1200, 240, 3885, 360),
@@ -86,7 +87,7 @@ frmAbout::frmAbout(Services& services, QWidget* owner)
                          "This is the version of the software.");
 
     m_Picture1 = picture(this, "Picture1", twipsRect(120, 1080, 930, 855),
-                         QPixmap(QStringLiteral(":/qel/pictures/puzzle")));
+                         QPixmap(picturePath("pictures/puzzle")));
     m_Picture1->setAccessibleName(QStringLiteral("Puzzle pieces"));
 
     m_Label1 = label(this, "Label1", twipsRect(1200, 1200, 4365, 465), "Owner of the software",

@@ -1,4 +1,5 @@
 #include "GuiApp.h"
+#include "controls/Pictures.h"
 
 #include <QIcon>
 #include <QImageReader>
@@ -8,7 +9,7 @@ namespace qel {
 namespace {
 
 struct Picture {
-    const char* path;
+    const char* name;
     QSize size;
 };
 
@@ -18,20 +19,20 @@ class ResourcesTest : public ::testing::TestWithParam<Picture> {};
 // resource or image plugin would leave them blank.
 TEST_P(ResourcesTest, PictureIsCompiledInAndReadable) {
     test::guiApp();
-    QImageReader reader(QString::fromUtf8(GetParam().path));
+    QImageReader reader(picturePath(GetParam().name));
     const QImage image = reader.read();
     ASSERT_FALSE(image.isNull()) << reader.errorString().toStdString();
     EXPECT_EQ(image.size(), GetParam().size);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pictures, ResourcesTest,
-                         ::testing::Values(Picture{":/qel/icons/qel-trekkel", QSize(64, 64)},
-                                           Picture{":/qel/pictures/chart", QSize(170, 122)},
-                                           Picture{":/qel/pictures/puzzle", QSize(62, 57)}));
+                         ::testing::Values(Picture{"icons/qel-trekkel", QSize(64, 64)},
+                                           Picture{"pictures/chart", QSize(170, 122)},
+                                           Picture{"pictures/puzzle", QSize(62, 57)}));
 
 TEST(ProgramIconTest, ScalesToEveryIconSize) {
     test::guiApp();
-    const QIcon icon(QStringLiteral(":/qel/icons/qel-trekkel"));
+    const QIcon icon(picturePath("icons/qel-trekkel"));
     for (int side : {16, 32, 48, 256})
         EXPECT_FALSE(icon.pixmap(side, side).isNull()) << side;
 }

@@ -1,5 +1,6 @@
 // The registry and the launcher against the real (Wine) registry and a real
 // program.
+#include "ErrorNumber.h"
 #include "help/SysInfo.h"
 #include "platform/Error.h"
 #include "platform/windows/WindowsDrives.h"
@@ -68,15 +69,6 @@ protected:
         ASSERT_TRUE(QFile::copy(QStringLiteral(QEL_LAUNCH_PROBE), m_tmp.filePath("probe.exe")));
     }
 
-    static int errorOf(const std::function<void()>& f) {
-        try {
-            f();
-        } catch (const Error& e) {
-            return e.number();
-        }
-        return 0;
-    }
-
     QTemporaryDir m_tmp;
     QString m_folder;
     WindowsDrives m_drives;
@@ -99,14 +91,14 @@ TEST_F(WindowsLauncherTest, StartsTheProgramInANormalWindowWithoutWaiting) {
 TEST_F(WindowsLauncherTest, NamesWhatCannotBeStarted) {
     EXPECT_EQ(m_launcher.findFile(m_folder + "\\missing.exe"), QString());
     EXPECT_EQ(m_launcher.findFile(m_folder), QString()); // a folder is no file
-    EXPECT_EQ(errorOf([&] { m_launcher.startProgram(m_folder + "\\missing.exe"); }), 53);
-    EXPECT_EQ(errorOf([&] { m_launcher.startProgram(QString()); }), 53);
-    EXPECT_EQ(errorOf([&] { m_launcher.startProgram(m_folder); }), 75);
+    EXPECT_EQ(test::errorNumberOf([&] { m_launcher.startProgram(m_folder + "\\missing.exe"); }), 53);
+    EXPECT_EQ(test::errorNumberOf([&] { m_launcher.startProgram(QString()); }), 53);
+    EXPECT_EQ(test::errorNumberOf([&] { m_launcher.startProgram(m_folder); }), 75);
     QFile text(m_tmp.filePath("notes.txt"));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write("not a program");
     text.close();
-    EXPECT_EQ(errorOf([&] { m_launcher.startProgram(m_folder + "\\notes.txt"); }), 75);
+    EXPECT_EQ(test::errorNumberOf([&] { m_launcher.startProgram(m_folder + "\\notes.txt"); }), 75);
 }
 
 } // namespace

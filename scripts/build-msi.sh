@@ -33,6 +33,7 @@ for pair in "FileDescription=Simple Data Backup utility for QEL data files." \
 done
 wrestool -l -t 14 "$folder/QEL_Trekkel.exe" | grep -q group_icon || fail "no icon in the .exe"
 
+scripts/wine-runs.sh || { echo "build-msi.sh: installing under Wine NOT RUN here" >&2; exit 0; }
 export WINEPREFIX=$root/build-win/wineprefix-msi WINEARCH=win32 WINEDEBUG=-all
 scripts/wine-prefix.sh "$WINEPREFIX"
 installed="$WINEPREFIX/drive_c/Program Files/QEL Trekkel"

@@ -18,6 +18,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 program=$root/build-win/QEL_Trekkel/QEL_Trekkel.exe
 [[ -f $program ]] || { echo "windows-e2e.sh: no $program; run scripts/build-windows.sh" >&2; exit 2; }
+scripts/wine-runs.sh || { echo "windows-e2e.sh: NOT RUN here" >&2; exit 0; }
 shots=0
 [[ ${1:-} == --screenshots ]] && shots=1
 out=$root/screenshots/windows
@@ -169,7 +170,7 @@ if ((shots)); then
   [[ -n $progress ]] || fail "no progress window"
   shot progress.png "$progress" 0.3
 fi
-done_box=$(window '^QEL Trekkel$' "$main") || fail "no \"Backup Complete\" box"
+done_box=$(window '^QEL Trekkel$' "$main" "$disk") || fail "no \"Backup Complete\" box"
 ((shots)) && shot backup-complete.png "$done_box" 0.3
 xdotool key Return
 sleep 0.5
@@ -197,11 +198,12 @@ wine "$work/hold.exe" 'a:\ACCT1\ACCT1.CVT' >/dev/null 2>&1 &
 holder=$!
 pids+=("$holder")
 sleep 2
+kill -0 "$holder" 2>/dev/null || fail "the holder program did not start"
 window '^Qel Trekkel$' >/dev/null || fail "the main window is gone"
-xdotool key space # the backup button kept the focus
-window '^QEL_Trekkel$' >/dev/null || fail "no confirmation for the second backup"
+click 316 212 # Backup QEL Files
+confirm=$(window '^QEL_Trekkel$') || fail "no confirmation for the second backup"
 xdotool key y
-window '^QEL_Trekkel$' "$main" >/dev/null || fail "no message for the held copy"
+window '^QEL_Trekkel$' "$confirm" >/dev/null || fail "no message for the held copy"
 text=$(box_text)
 [[ $text == *'a:\ACCT1\ACCT1.CVT is in use by another program'* ]] ||
   fail "the held copy was told as: $text"

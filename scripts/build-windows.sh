@@ -37,7 +37,7 @@ cmake -S . -B build-win/build -G Ninja "${args[@]}" \
 cmake --build build-win/build -j2
 rm -rf build-win/QEL_Trekkel
 cmake --install build-win/build --prefix build-win/QEL_Trekkel >/dev/null
-find build-win/QEL_Trekkel \( -name '*.dll' -o -name '*.exe' \) -exec i686-w64-mingw32-strip --strip-unneeded {} +
+find build-win/QEL_Trekkel \( -name '*.dll' -o -name '*.exe' -o -name '*.com' \) -exec i686-w64-mingw32-strip --strip-unneeded {} +
 echo "build-windows.sh: $(du -sh build-win/QEL_Trekkel | cut -f1) in build-win/QEL_Trekkel"
 
 if ((run_tests)) && ! scripts/wine-runs.sh; then

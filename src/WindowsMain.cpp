@@ -1,6 +1,8 @@
 // QEL Trekkel on Windows: the same windows and logic, the system's own services.
 
 #include "app/ProgramRun.h"
+#include "backup/RunRecord.h"
+#include "cli/CommandLineStart.h"
 #include "help/ContextHelp.h"
 #include "help/HelpWindow.h"
 #include "help/HelpWindowViewer.h"
@@ -34,6 +36,8 @@ int main(int argc, char* argv[]) {
     // An empty floppy or card drive answers with an error, never with the
     // system's own "no disk" box, which the program's messages replace.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    if (qel::wantsCommandLine(argc))
+        return qel::startCommandLine(argc, argv);
 
     QApplication qapp(argc, argv);
     qel::ProgramRun::describeApplication();
@@ -52,8 +56,9 @@ int main(int argc, char* argv[]) {
     auto makeFileSystemObject = [&drives]() -> std::unique_ptr<qel::FileSystemObject> {
         return std::make_unique<qel::WindowsFileSystemObject>(drives);
     };
-    qel::Services services{app,  drives,   lister,   dialogs,
-                           help, registry, launcher, makeFileSystemObject};
+    const qel::RunRecord record(qel::defaultRunRecordPath());
+    qel::Services services{app,  drives,   lister,   dialogs,             help,
+                           registry, launcher, makeFileSystemObject, record};
     qel::installContextHelp(qapp, help, app);
 
     qel::ProgramRun run(services, dialogs);

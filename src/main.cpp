@@ -2,6 +2,8 @@
 
 #include "app/DisplayCheck.h"
 #include "app/ProgramRun.h"
+#include "backup/RunRecord.h"
+#include "cli/CommandLineStart.h"
 #include "help/ContextHelp.h"
 #include "help/HelpWindow.h"
 #include "help/HelpWindowViewer.h"
@@ -41,6 +43,8 @@ QString programDirectory(const qel::Drives& drives, const QString& hostDir) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (qel::wantsCommandLine(argc))
+        return qel::startCommandLine(argc, argv);
     const QString noDisplay = qel::noDisplayReason([](const char* name) { return qgetenv(name); },
                                                    qel::x11DisplayAnswers);
     if (!noDisplay.isEmpty()) {
@@ -69,8 +73,9 @@ int main(int argc, char* argv[]) {
     auto makeFileSystemObject = [&drives]() -> std::unique_ptr<qel::FileSystemObject> {
         return std::make_unique<qel::LinuxFileSystemObject>(drives);
     };
-    qel::Services services{app,  drives,   lister,   dialogs,
-                           help, registry, launcher, makeFileSystemObject};
+    const qel::RunRecord record(qel::defaultRunRecordPath());
+    qel::Services services{app,  drives,   lister,   dialogs,             help,
+                           registry, launcher, makeFileSystemObject, record};
     qel::installContextHelp(qapp, help, app);
 
     qel::ProgramRun run(services, dialogs);

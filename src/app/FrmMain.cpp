@@ -4,6 +4,7 @@
 #include "app/ExitConfirmation.h"
 #include "app/TextField.h"
 #include "backup/BackupRun.h"
+#include "backup/RunRecord.h"
 #include "backup/frmBackup.h"
 #include "backup/frmDefaults.h"
 #include "browse/SourceBrowser.h"
@@ -264,7 +265,10 @@ void FrmMain::Dir1_OpenFailed(int number, const QString& description) {
 
 void FrmMain::cmd_BackupDefault_Click() {
     Busy busy(*this);
-    m_backupRun->cmd_BackupDefault_Click();
+    const BackupResult result = m_backupRun->cmd_BackupDefault_Click();
+    // A record that cannot be written costs the user nothing now; the window
+    // keeps to its own messages.
+    m_services.record.append(result, QDateTime::currentDateTime());
 }
 
 void FrmMain::Mnu_Defaults_Click() {

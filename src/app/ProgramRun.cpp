@@ -4,6 +4,7 @@
 #include "app/Module1.h"
 #include "controls/AccessibleRoles.h"
 #include "controls/Pictures.h"
+#include "platform/AppObject.h"
 #include "platform/Dialogs.h"
 #include "platform/Error.h"
 
@@ -17,11 +18,7 @@
 namespace qel {
 
 void ProgramRun::describeApplication() {
-    QApplication::setApplicationName(QStringLiteral("QEL_Trekkel"));
-    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                            .arg(QEL_VERSION_MAJOR)
-                                            .arg(QEL_VERSION_MINOR)
-                                            .arg(QEL_VERSION_PATCH));
+    nameApplication();
     QApplication::setDesktopFileName(QStringLiteral("qel-trekkel"));
     QApplication::setWindowIcon(QIcon(picturePath("icons/qel-trekkel")));
     installAccessibleRoles();

@@ -46,6 +46,9 @@ struct BackupRun::Run {
     QString sourceLine;
     QString destinationLine;
     int progress = 0;
+    // The last failure shown, for the run's result.
+    int errorNumber = 0;
+    QString message;
 };
 
 BackupRun::BackupRun(const FileList& file1, const DirList& dir1, const DriveList& drive2,
@@ -59,7 +62,10 @@ BackupRun::BackupRun(const FileList& file1, const DirList& dir1, const DriveList
     , m_app(app)
     , m_fso(std::move(fso)) {}
 
-void BackupRun::cmd_BackupDefault_Click() {
+BackupResult BackupRun::cmd_BackupDefault_Click() {
+    BackupResult result;
+    result.source = m_dir1.Path();
+    result.destination = destinationDrive();
     bool valid = false;
     try {
         valid = hasValidEntry();
@@ -67,20 +73,26 @@ void BackupRun::cmd_BackupDefault_Click() {
         // Nothing has been shown yet, so there is nothing to tidy up.
         m_dialogs.MsgBox(e.description(), Buttons::OK, Icon::Exclamation, DefaultButton::First,
                          QString());
-        return;
+        result.outcome = BackupResult::Outcome::BrokenOff;
+        result.errorNumber = e.number();
+        result.message = e.description();
+        return result;
     }
     if (!valid) {
-        m_dialogs.MsgBox(QStringLiteral("There are no valid Corvane QEL files to backup. Please "
-                                        "choose another directory"),
-                         Buttons::OK, Icon::None, DefaultButton::First, QString());
-        return;
+        result.outcome = BackupResult::Outcome::NoData;
+        result.message = QStringLiteral("There are no valid Corvane QEL files to backup. Please "
+                                        "choose another directory");
+        m_dialogs.MsgBox(result.message, Buttons::OK, Icon::None, DefaultButton::First, QString());
+        return result;
     }
 
     const QString question = QStringLiteral("Backing up to drive ") + m_drive2.Drive() +
                              QStringLiteral(". Is this right?");
     if (m_dialogs.MsgBox(question, Buttons::YesNo, Icon::Question, DefaultButton::Second,
-                         QString()) != Answer::Yes)
-        return;
+                         QString()) != Answer::Yes) {
+        result.outcome = BackupResult::Outcome::Declined;
+        return result;
+    }
 
     // What the drive holds at this answer is the medium the run writes to.
     m_fso().beginRun(destinationDrive());
@@ -95,13 +107,23 @@ void BackupRun::cmd_BackupDefault_Click() {
             m_fso().beginRun(destinationDrive());
     } while (outcome == Outcome::Restart);
 
-    if (outcome == Outcome::Ended)
-        return;
+    result.source = m_dir1.Path();
+    result.destination = run.destinationFolder;
+    result.progress = run.progress;
+    result.errorNumber = run.errorNumber;
+    result.message = run.message;
+    if (outcome == Outcome::Ended) {
+        result.outcome = BackupResult::Outcome::Ended;
+        return result;
+    }
     closeWindow();
-    if (outcome == Outcome::BreakOff)
-        return;
+    if (outcome == Outcome::BreakOff) {
+        result.outcome = BackupResult::Outcome::BrokenOff;
+        return result;
+    }
     m_dialogs.MsgBox(QStringLiteral("Backup Complete"), Buttons::OK, Icon::None,
                      DefaultButton::First, OwnTitle);
+    return result;
 }
 
 bool BackupRun::hasValidEntry() const {
@@ -169,27 +191,29 @@ BackupRun::Outcome BackupRun::guarded(Run& run, const std::function<void()>& act
     }
 }
 
-BackupRun::Outcome BackupRun::handleError(const Error& error, const Run& run) {
+BackupRun::Outcome BackupRun::handleError(const Error& error, Run& run) {
+    run.errorNumber = error.number();
     switch (error.number()) {
     case err::FileNotFound: {
-        const QString text = QStringLiteral("File ") + run.source +
-                             QStringLiteral("is not found. The file will not be backed up.");
-        return m_dialogs.MsgBox(text, Buttons::OKCancel, Icon::Critical, DefaultButton::First,
-                                OwnTitle) == Answer::OK
+        run.message = QStringLiteral("File ") + run.source +
+                      QStringLiteral("is not found. The file will not be backed up.");
+        return m_dialogs.MsgBox(run.message, Buttons::OKCancel, Icon::Critical,
+                                DefaultButton::First, OwnTitle) == Answer::OK
                    ? Outcome::GoOn
                    : Outcome::BreakOff;
     }
     case err::PermissionDenied:
     case err::DiskNotReady: { // no medium: the case the message is for
-        const QString text =
+        run.message =
             QStringLiteral("Please insert a disk in drive ") + run.destinationInUse.left(1) + u'.';
-        return m_dialogs.MsgBox(text, Buttons::OKCancel, Icon::Critical, DefaultButton::First,
-                                OwnTitle) == Answer::OK
+        return m_dialogs.MsgBox(run.message, Buttons::OKCancel, Icon::Critical,
+                                DefaultButton::First, OwnTitle) == Answer::OK
                    ? Outcome::Restart
                    : Outcome::BreakOff;
     }
     default:
-        m_dialogs.MsgBox(error.description(), Buttons::OK, Icon::Exclamation, DefaultButton::First,
+        run.message = error.description();
+        m_dialogs.MsgBox(run.message, Buttons::OK, Icon::Exclamation, DefaultButton::First,
                          QString());
         return Outcome::BreakOff;
     }

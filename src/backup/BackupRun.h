@@ -1,5 +1,7 @@
 #pragma once
 
+#include "backup/BackupResult.h"
+
 #include <QString>
 #include <functional>
 
@@ -31,8 +33,8 @@ public:
 
     // The whole run; returns when it has completed, was declined or broken
     // off, or the program ended during one of its yields. Every failure is
-    // shown to the user; none leaves this handler.
-    void cmd_BackupDefault_Click();
+    // shown to the user; none leaves this handler. The result says how it ended.
+    BackupResult cmd_BackupDefault_Click();
 
 private:
     struct Run;
@@ -42,7 +44,7 @@ private:
     QString destinationDrive() const;
     Outcome copyFromRestartPoint(Run& run);
     Outcome guarded(Run& run, const std::function<void()>& action);
-    Outcome handleError(const Error& error, const Run& run);
+    Outcome handleError(const Error& error, Run& run);
     bool yieldToUser(Run& run);
     void startWindow(Run& run);
     void setSourceLine(Run& run, const QString& text);

@@ -34,6 +34,10 @@ private:
     bool m_ended = false;
 };
 
+// Gives Qt the application's name and version (the record's folder is named
+// after it); call once the Qt application object exists.
+void nameApplication();
+
 // "Version " + major.minor.revision in plain decimal ("Version 1.0.0").
 QString versionLine(const AppObject& app);
 

@@ -13,6 +13,7 @@ class FileSystemObject;
 class HelpViewer;
 class Launcher;
 class Registry;
+class RunRecord;
 
 // The platform services, handed to every window. Only start-up creates the
 // real ones; tests hand in fakes.
@@ -26,6 +27,8 @@ struct Services {
     Launcher& launcher;
     // Makes the main window's one file-system object when it is first needed.
     std::function<std::unique_ptr<FileSystemObject>()> makeFileSystemObject;
+    // Where every backup run leaves its line.
+    const RunRecord& record;
 };
 
 } // namespace qel

@@ -7,6 +7,7 @@
 #include "controls/DirListBox.h"
 #include "controls/DriveListBox.h"
 #include "controls/FileListBox.h"
+#include "backup/RunRecord.h"
 #include "platform/AppObject.h"
 #include "platform/DateText.h"
 #include "platform/HelpViewer.h"
@@ -76,11 +77,13 @@ protected:
         sources.currentDir = [start] { return start; };
         m_drives = std::make_unique<LinuxDrives>(sources);
         m_lister = std::make_unique<LinuxDirectoryLister>(*m_drives);
+        m_record = std::make_unique<RunRecord>(root + "/backup.log");
         m_services = std::make_unique<Services>(
             Services{m_app, *m_drives, *m_lister, m_dialogs, m_help, m_registry, m_launcher,
                      [this]() -> std::unique_ptr<FileSystemObject> {
                          return std::make_unique<LinuxFileSystemObject>(*m_drives);
-                     }});
+                     },
+                     *m_record});
 
         m_window = new FrmMain(*m_services);
         m_window->show();
@@ -127,6 +130,7 @@ protected:
     FakeLauncher m_launcher;
     std::unique_ptr<LinuxDrives> m_drives;
     std::unique_ptr<LinuxDirectoryLister> m_lister;
+    std::unique_ptr<RunRecord> m_record;
     std::unique_ptr<Services> m_services;
     QPointer<FrmMain> m_window;
     DirListBox* m_dir1 = nullptr;

@@ -3,6 +3,7 @@
 #include "FakeDialogs.h"
 #include "FakeLauncher.h"
 #include "FakeRegistry.h"
+#include "backup/RunRecord.h"
 #include "platform/AppObject.h"
 #include "platform/DirectoryLister.h"
 #include "platform/Drives.h"
@@ -86,8 +87,9 @@ protected:
     NoHelp m_help;
     test::FakeRegistry m_registry;
     test::FakeLauncher m_launcher;
+    RunRecord m_record{QString()};
     Services m_services{m_app,  m_drives,   m_lister,   m_dialogs,
-                        m_help, m_registry, m_launcher, nullptr};
+                        m_help, m_registry, m_launcher, nullptr, m_record};
     QPointer<frmAbout> m_about;
 };
 

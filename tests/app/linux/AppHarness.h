@@ -6,6 +6,7 @@
 #include "FakeRegistry.h"
 #include "GuiApp.h"
 #include "TempDriveTable.h"
+#include "backup/RunRecord.h"
 #include "platform/AppObject.h"
 #include "platform/Services.h"
 #include "platform/linux/LinuxDirectoryLister.h"
@@ -41,6 +42,7 @@ struct AppHarness {
     FakeHelpViewer help;
     FakeRegistry registry;
     FakeLauncher launcher;
+    RunRecord record{table.root() + QStringLiteral("/backup.log")};
     Services services{app,
                       drives,
                       lister,
@@ -50,7 +52,8 @@ struct AppHarness {
                       launcher,
                       [this]() -> std::unique_ptr<FileSystemObject> {
                           return std::make_unique<LinuxFileSystemObject>(drives);
-                      }};
+                      },
+                      record};
 };
 
 } // namespace qel::test

@@ -5,11 +5,14 @@
 #include "FakeLauncher.h"
 #include "FakeRegistry.h"
 #include "GuiApp.h"
+#include "backup/RunRecord.h"
 #include "platform/AppObject.h"
 #include "platform/Services.h"
 #include "platform/windows/WindowsDirectoryLister.h"
 #include "platform/windows/WindowsDrives.h"
 #include "platform/windows/WindowsFileSystemObject.h"
+
+#include <QTemporaryDir>
 
 namespace qel::test {
 
@@ -28,6 +31,8 @@ struct AppHarness {
     FakeHelpViewer help;
     FakeRegistry registry;
     FakeLauncher launcher;
+    QTemporaryDir recordDir;
+    RunRecord record{recordDir.filePath(QStringLiteral("backup.log"))};
     Services services{app,
                       drives,
                       lister,
@@ -37,7 +42,8 @@ struct AppHarness {
                       launcher,
                       [this]() -> std::unique_ptr<FileSystemObject> {
                           return std::make_unique<WindowsFileSystemObject>(drives);
-                      }};
+                      },
+                      record};
 };
 
 } // namespace qel::test

@@ -1,0 +1,201 @@
+#include "cli/CommandLine.h"
+
+#include "backup/BackupRun.h"
+#include "backup/RunRecord.h"
+#include "cli/ConsoleDialogs.h"
+#include "cli/FixedControls.h"
+#include "platform/DosPath.h"
+#include "platform/Drives.h"
+#include "platform/Error.h"
+#include "platform/FileSystemObject.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace qel {
+
+namespace {
+
+const char* const Usage = "Usage: QEL_Trekkel --backup SOURCE --to DRIVE\n"
+                          "       QEL_Trekkel --last SOURCE [--older-than DAYS]\n"
+                          "       QEL_Trekkel --help | --version\n";
+
+const char* const ExitCodes = "Exit codes:\n"
+                              "  0   the backup is complete\n"
+                              "  1   any other error (--last: no complete backup, or too old)\n"
+                              "  2   SOURCE holds no QEL data\n"
+                              "  3   DRIVE is not ready (no disk, or it refuses writing)\n"
+                              "  4   the disk is full\n"
+                              "  64  usage error\n";
+
+// A mistake in the command line itself, said in one line.
+struct UsageError {
+    QString message;
+};
+
+void write(std::FILE* to, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), to);
+    std::fflush(to);
+}
+
+// SOURCE as the program names folders: a DOS path, or a host path through
+// the drive table.
+QString sourceFolder(const QString& text, const Drives& drives) {
+    if (const std::optional<DosPath> dos = DosPath::parse(text))
+        return dos->toString();
+    const QString host = QDir::toNativeSeparators(QFileInfo(text).absoluteFilePath());
+    if (const std::optional<QString> dos = drives.toDosPath(host.toUtf8()))
+        return *dos;
+    throw UsageError{QStringLiteral("no drive holds ") + text};
+}
+
+// DRIVE as the destination list offers it: "a:" (or "a", "a:\"), a letter of the table.
+FixedDriveList destinationDrive(const QString& text, const Drives& drives) {
+    static const QRegularExpression driveText(QStringLiteral("^[A-Za-z]:?\\\\?$"));
+    if (!driveText.match(text).hasMatch())
+        throw UsageError{QStringLiteral("not a drive: ") + text};
+    const QList<DriveEntry> entries = drives.entries();
+    for (int i = 0; i < entries.size(); ++i)
+        if (entries[i].letter == text.front().toUpper())
+            return FixedDriveList(entries, i);
+    throw UsageError{QStringLiteral("no drive ") + text.left(1) + QStringLiteral(": here")};
+}
+
+int exitCodeOf(const BackupResult& result) {
+    switch (result.outcome) {
+    case BackupResult::Outcome::Complete:
+        return exitcode::Complete;
+    case BackupResult::Outcome::NoData:
+        return exitcode::NoData;
+    case BackupResult::Outcome::Declined: // neither happens without a window
+    case BackupResult::Outcome::Ended:
+        return exitcode::Failed;
+    case BackupResult::Outcome::BrokenOff:
+        break;
+    }
+    switch (result.errorNumber) {
+    case err::DeviceUnavailable:
+    case err::PermissionDenied:
+    case err::DiskNotReady:
+        return exitcode::DriveNotReady;
+    case err::DiskFull:
+        return exitcode::DiskFull;
+    default:
+        return exitcode::Failed;
+    }
+}
+
+int backup(const QString& sourceText, const QString& driveText, CommandLineServices& services) {
+    const QString source = sourceFolder(sourceText, services.drives);
+    FixedDriveList drive = destinationDrive(driveText, services.drives);
+    std::optional<FolderFileList> files;
+    try {
+        files.emplace(services.lister, source);
+    } catch (const Error& e) {
+        throw UsageError{source + QStringLiteral(" is not a folder to back up: ") +
+                         e.description()};
+    }
+    FixedDirList dir(source);
+    HiddenProgressWindow progress;
+    ConsoleDialogs dialogs(services.err);
+    std::unique_ptr<FileSystemObject> fso;
+    BackupRun run(*files, dir, drive, progress, dialogs, services.app,
+                  [&]() -> FileSystemObject& {
+                      if (!fso)
+                          fso = services.makeFileSystemObject();
+                      return *fso;
+                  });
+    const BackupResult result = run.cmd_BackupDefault_Click();
+    const QString unrecorded = services.record.append(result, QDateTime::currentDateTime());
+    if (!unrecorded.isEmpty())
+        write(services.err, QStringLiteral("QEL_Trekkel: the run was not recorded: ") +
+                                unrecorded + u'\n');
+    return exitCodeOf(result);
+}
+
+int last(const QString& sourceText, const QString& olderThan, CommandLineServices& services) {
+    int days = -1;
+    if (!olderThan.isNull()) {
+        bool ok = false;
+        days = olderThan.toInt(&ok);
+        if (!ok || days < 0)
+            throw UsageError{QStringLiteral("not a number of days: ") + olderThan};
+    }
+    const QString source = sourceFolder(sourceText, services.drives);
+    const std::optional<RecordedRun> run = services.record.lastComplete(source);
+    if (!run) {
+        write(services.err, QStringLiteral("QEL_Trekkel: no complete backup of ") + source +
+                                QStringLiteral(" is recorded\n"));
+        return exitcode::Failed;
+    }
+    write(services.out, run->time.toString(Qt::ISODate) + u' ' + run->destination + u'\n');
+    const bool tooOld = days >= 0 && run->time.addDays(days) < QDateTime::currentDateTime();
+    return tooOld ? exitcode::Failed : exitcode::Complete;
+}
+
+} // namespace
+
+int runCommandLine(const QStringList& arguments, CommandLineServices& services) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Backs up the data files of the QEL investment program to a drive, "
+                       "as the window's Backup QEL Files button does, without a window.\n\n") +
+        QString::fromLatin1(ExitCodes));
+    const QCommandLineOption backupOption(QStringLiteral("backup"),
+                                          QStringLiteral("Back up the QEL data folder SOURCE."),
+                                          QStringLiteral("SOURCE"));
+    const QCommandLineOption toOption(QStringLiteral("to"),
+                                      QStringLiteral("Into a folder of the same name on DRIVE."),
+                                      QStringLiteral("DRIVE"));
+    const QCommandLineOption lastOption(
+        QStringLiteral("last"),
+        QStringLiteral("Show the last complete backup of SOURCE (exit code 1 when none)."),
+        QStringLiteral("SOURCE"));
+    const QCommandLineOption olderOption(
+        QStringLiteral("older-than"),
+        QStringLiteral("With --last: exit code 1 also when that backup is older than DAYS days."),
+        QStringLiteral("DAYS"));
+    parser.addOptions({backupOption, toOption, lastOption, olderOption});
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
+
+    try {
+        if (!parser.parse(arguments))
+            throw UsageError{parser.errorText()};
+        if (parser.isSet(helpOption)) {
+            write(services.out, parser.helpText());
+            return exitcode::Complete;
+        }
+        if (parser.isSet(versionOption)) {
+            write(services.out, QCoreApplication::applicationName() + u' ' +
+                                    QCoreApplication::applicationVersion() + u'\n');
+            return exitcode::Complete;
+        }
+        if (!parser.positionalArguments().isEmpty())
+            throw UsageError{QStringLiteral("unexpected argument: ") +
+                             parser.positionalArguments().constFirst()};
+        const bool backupSet = parser.isSet(backupOption);
+        if (backupSet == parser.isSet(lastOption))
+            throw UsageError{QStringLiteral("give either --backup or --last")};
+        if (backupSet) {
+            if (!parser.isSet(toOption))
+                throw UsageError{QStringLiteral("--to DRIVE is missing")};
+            if (parser.isSet(olderOption))
+                throw UsageError{QStringLiteral("--older-than goes with --last")};
+            return backup(parser.value(backupOption), parser.value(toOption), services);
+        }
+        if (parser.isSet(toOption))
+            throw UsageError{QStringLiteral("--to goes with --backup")};
+        return last(parser.value(lastOption),
+                    parser.isSet(olderOption) ? parser.value(olderOption) : QString(), services);
+    } catch (const UsageError& e) {
+        write(services.err, QStringLiteral("QEL_Trekkel: ") + e.message + u'\n' +
+                                QString::fromLatin1(Usage));
+        return exitcode::Usage;
+    }
+}
+
+} // namespace qel

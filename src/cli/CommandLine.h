@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QStringList>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+namespace qel {
+
+class AppObject;
+class DirectoryLister;
+class Drives;
+class FileSystemObject;
+class RunRecord;
+
+// The exit codes of the command line. They are a contract with scripts and
+// schedules: documented in the README and the manual page, never renumbered.
+namespace exitcode {
+inline constexpr int Complete = 0;
+inline constexpr int Failed = 1; // any other error; also --last: none, or too old
+inline constexpr int NoData = 2;
+inline constexpr int DriveNotReady = 3;
+inline constexpr int DiskFull = 4;
+inline constexpr int Usage = 64; // as sysexits' EX_USAGE
+} // namespace exitcode
+
+// What the command line runs on: the platform's services as start-up makes
+// them, and where it writes.
+struct CommandLineServices {
+    Drives& drives;
+    DirectoryLister& lister;
+    AppObject& app;
+    std::function<std::unique_ptr<FileSystemObject>()> makeFileSystemObject;
+    const RunRecord& record;
+    std::FILE* out;
+    std::FILE* err;
+};
+
+// Runs the program's command line (arguments with the program's name first):
+// a backup through the same run as the window's button, with every message
+// on err, or a question to the record. Returns the exit code; waits for
+// nobody and opens no window. Needs a QCoreApplication.
+int runCommandLine(const QStringList& arguments, CommandLineServices& services);
+
+} // namespace qel

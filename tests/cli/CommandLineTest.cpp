@@ -1,0 +1,202 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+
+namespace {
+
+using Qt::StringLiterals::operator""_s;
+
+struct Ran {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// The program as a script or a schedule starts it: no display at all, the
+// drives C: and a: folders of a temporary directory, the record in its own
+// data folder.
+class CommandLineTest : public ::testing::Test {
+protected:
+    CommandLineTest() {
+        QDir().mkpath(home() + u"/DATA/ACCT1"_s);
+        QDir().mkpath(stick());
+        QDir().mkpath(links());
+        QFile::link(home(), links() + u"/c:"_s);
+        QFile::link(stick(), links() + u"/a:"_s);
+    }
+    ~CommandLineTest() override {
+        if (m_mounted)
+            ::umount2(stick().toLocal8Bit().constData(), MNT_DETACH);
+    }
+
+    QString home() const { return m_root.filePath(u"home"_s); }
+    QString stick() const { return m_root.filePath(u"stick"_s); }
+    QString links() const { return m_root.filePath(u"config/qel-trekkel/dosdevices"_s); }
+    QString recordFile() const { return m_root.filePath(u"data/QEL_Trekkel/backup.log"_s); }
+
+    bool mountStick(const char* options) {
+        m_mounted = ::mount("tmpfs", stick().toLocal8Bit().constData(), "tmpfs", 0, options) == 0;
+        return m_mounted;
+    }
+    void source(const QMap<QString, QByteArray>& files) {
+        for (auto it = files.cbegin(); it != files.cend(); ++it) {
+            QFile f(home() + u"/DATA/ACCT1/"_s + it.key());
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            ASSERT_EQ(f.write(it.value()), it.value().size());
+        }
+    }
+    static QByteArray read(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    QList<QByteArray> recordLines() const {
+        QList<QByteArray> lines = read(recordFile()).split('\n');
+        lines.removeLast();
+        return lines;
+    }
+
+    Ran run(const QStringList& arguments) const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            env.remove(QString::fromLatin1(name));
+        env.insert(u"XDG_CONFIG_HOME"_s, m_root.filePath(u"config"_s));
+        env.insert(u"XDG_DATA_HOME"_s, m_root.filePath(u"data"_s));
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.setWorkingDirectory(home());
+        program.start(QStringLiteral(QEL_PROGRAM), arguments);
+        if (!program.waitForFinished(60000) || program.exitStatus() != QProcess::NormalExit)
+            return {};
+        return {program.exitCode(), program.readAllStandardOutput(),
+                program.readAllStandardError()};
+    }
+
+    QTemporaryDir m_root;
+    bool m_mounted = false;
+};
+
+const QMap<QString, QByteArray> AllKinds{{u"ACCT.HST"_s, "hst"}, {u"ACCT.CVD"_s, "cvd"},
+                                         {u"ACCT.CVT"_s, "cvt"}, {u"ACCT.XPT"_s, "xpt"},
+                                         {u"WINCORV.EXE"_s, "exe"}};
+
+TEST_F(CommandLineTest, ABackupCompletesIsRecordedAndIsTheLastOfItsSource) {
+    if (!mountStick("size=1m"))
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    source(AllKinds);
+
+    const Ran backup = run({u"--backup"_s, u"C:\\DATA\\ACCT1"_s, u"--to"_s, u"a:"_s});
+
+    EXPECT_EQ(backup.exitCode, 0);
+    EXPECT_EQ(backup.err, "Backing up to drive a:. Is this right?\nBackup Complete\n");
+    EXPECT_TRUE(backup.out.isEmpty());
+    for (auto it = AllKinds.cbegin(); it != AllKinds.cend(); ++it)
+        EXPECT_EQ(read(stick() + (it.key() == u"WINCORV.EXE"_s ? u"/"_s : u"/ACCT1/"_s) + it.key()),
+                  it.value());
+    const QList<QByteArray> lines = recordLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].endsWith("\tC:\\DATA\\ACCT1\ta:\\ACCT1\t100%\tcomplete")) << lines[0].data();
+
+    // The source named by its host path is the same folder.
+    const Ran last = run({u"--last"_s, home() + u"/DATA/ACCT1"_s, u"--older-than"_s, u"1"_s});
+    EXPECT_EQ(last.exitCode, 0) << last.err.data();
+    EXPECT_EQ(last.out, lines[0].left(lines[0].indexOf('\t')) + " a:\\ACCT1\n");
+}
+
+TEST_F(CommandLineTest, LastSaysWhenThereIsNoneOrItIsTooOld) {
+    QDir().mkpath(QFileInfo(recordFile()).path());
+    QFile f(recordFile());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("2020-01-02T03:04:05Z\tC:\\DATA\\ACCT1\ta:\\ACCT1\t100%\tcomplete\n"
+            "2020-02-02T03:04:05Z\tC:\\DATA\\ACCT1\ta:\\ACCT1\t20%\tDisk full\n");
+    f.close();
+
+    const Ran old = run({u"--last"_s, u"C:\\DATA\\ACCT1"_s, u"--older-than"_s, u"30"_s});
+    EXPECT_EQ(old.exitCode, 1);
+    EXPECT_EQ(old.out, "2020-01-02T03:04:05Z a:\\ACCT1\n");
+    EXPECT_EQ(run({u"--last"_s, u"C:\\DATA\\ACCT1"_s}).exitCode, 0);
+    const Ran none = run({u"--last"_s, u"C:\\DATA\\ACCT2"_s});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_TRUE(none.out.isEmpty());
+}
+
+// Each way a run ends: the exit code, the window's message on standard error,
+// nothing on the stick that was not there, and a line in the record.
+TEST_F(CommandLineTest, AFailedRunEndsWithItsOwnExitCodeAndItsMessage) {
+    // No QEL data: nothing is asked, nothing written.
+    source({{u"ACCT.HST"_s, "hst"}});
+    Ran ran = run({u"--backup"_s, u"C:\\DATA\\ACCT1"_s, u"--to"_s, u"a:"_s});
+    EXPECT_EQ(ran.exitCode, 2);
+    EXPECT_EQ(ran.err,
+              "There are no valid Corvane QEL files to backup. Please choose another directory\n");
+
+    // No medium in a:, never a retry.
+    source(AllKinds);
+    ASSERT_TRUE(QDir(stick()).removeRecursively());
+    ran = run({u"--backup"_s, u"C:\\DATA\\ACCT1"_s, u"--to"_s, u"a:"_s});
+    EXPECT_EQ(ran.exitCode, 3);
+    EXPECT_TRUE(ran.err.startsWith("Backing up to drive a:. Is this right?\n")) << ran.err.data();
+    EXPECT_EQ(ran.err.count('\n'), 2) << ran.err.data();
+    EXPECT_FALSE(QFileInfo::exists(stick()));
+
+    // A full disk keeps the older backup.
+    QDir().mkpath(stick());
+    if (!mountStick("size=1m"))
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    QDir().mkpath(stick() + u"/ACCT1"_s);
+    QFile old(stick() + u"/ACCT1/ACCT.HST"_s);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("older backup");
+    old.close();
+    source({{u"ACCT.HST"_s, QByteArray(2 * 1024 * 1024, 'h')}});
+    ran = run({u"--backup"_s, u"C:\\DATA\\ACCT1"_s, u"--to"_s, u"a:"_s});
+    EXPECT_EQ(ran.exitCode, 4);
+    EXPECT_TRUE(ran.err.contains("\nDisk full: a:\\ACCT1\\ACCT.HST needs ")) << ran.err.data();
+    EXPECT_EQ(read(stick() + u"/ACCT1/ACCT.HST"_s), "older backup");
+
+    const QList<QByteArray> lines = recordLines();
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].endsWith("\ta:\t0%\tThere are no valid Corvane QEL files to backup. "
+                                  "Please choose another directory"))
+        << lines[0].data();
+    EXPECT_TRUE(lines[2].contains("\tC:\\DATA\\ACCT1\ta:\\ACCT1\t0%\tDisk full: ")) << lines[2].data();
+}
+
+TEST_F(CommandLineTest, UsageErrorsSayWhatIsWrongAndShowTheUsage) {
+    source(AllKinds);
+    const QList<QStringList> wrong{
+        {u"--bogus"_s},
+        {u"--backup"_s},
+        {u"--backup"_s, u"C:\\DATA\\ACCT1"_s},
+        {u"--backup"_s, u"C:\\DATA\\NOPE"_s, u"--to"_s, u"a:"_s},
+        {u"--backup"_s, u"C:\\DATA\\ACCT1"_s, u"--to"_s, u"q:"_s},
+        {u"--backup"_s, u"C:\\DATA\\ACCT1"_s, u"--to"_s, u"stick"_s},
+        {u"--last"_s, u"C:\\DATA\\ACCT1"_s, u"--older-than"_s, u"soon"_s},
+        {u"C:\\DATA\\ACCT1"_s},
+    };
+    for (const QStringList& arguments : wrong) {
+        const Ran ran = run(arguments);
+        EXPECT_EQ(ran.exitCode, 64) << arguments.join(u' ').toStdString();
+        const QList<QByteArray> lines = ran.err.split('\n');
+        EXPECT_TRUE(lines.size() > 2 && lines[0].startsWith("QEL_Trekkel: ") &&
+                    lines[1].startsWith("Usage: QEL_Trekkel --backup SOURCE --to DRIVE"))
+            << ran.err.data();
+    }
+    EXPECT_FALSE(QFileInfo::exists(recordFile()));
+    EXPECT_TRUE(QDir(stick()).isEmpty());
+
+    const Ran help = run({u"--help"_s});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("--backup <SOURCE>") && help.out.contains("64  usage error"));
+    const Ran version = run({u"--version"_s});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "QEL_Trekkel 1.0.0\n");
+}
+
+} // namespace

@@ -8,6 +8,7 @@
 #include "platform/Drives.h"
 #include "platform/Error.h"
 #include "platform/FileSystemObject.h"
+#include "platform/Scheduler.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -20,6 +21,8 @@ namespace qel {
 namespace {
 
 const char* const Usage = "Usage: QEL_Trekkel --backup SOURCE --to DRIVE\n"
+                          "       QEL_Trekkel --backup SOURCE --to DRIVE --schedule daily HH:MM\n"
+                          "       QEL_Trekkel --backup SOURCE --to DRIVE --unschedule\n"
                           "       QEL_Trekkel --last SOURCE [--older-than DAYS]\n"
                           "       QEL_Trekkel --help | --version\n";
 
@@ -88,21 +91,25 @@ int exitCodeOf(const BackupResult& result) {
     }
 }
 
-int backup(const QString& sourceText, const QString& driveText, CommandLineServices& services) {
-    const QString source = sourceFolder(sourceText, services.drives);
-    FixedDriveList drive = destinationDrive(driveText, services.drives);
-    std::optional<FolderFileList> files;
+// The files of SOURCE, which must be a folder.
+FolderFileList sourceFiles(const QString& source, const DirectoryLister& lister) {
     try {
-        files.emplace(services.lister, source);
+        return FolderFileList(lister, source);
     } catch (const Error& e) {
         throw UsageError{source + QStringLiteral(" is not a folder to back up: ") +
                          e.description()};
     }
+}
+
+int backup(const QString& sourceText, const QString& driveText, CommandLineServices& services) {
+    const QString source = sourceFolder(sourceText, services.drives);
+    FixedDriveList drive = destinationDrive(driveText, services.drives);
+    FolderFileList files = sourceFiles(source, services.lister);
     FixedDirList dir(source);
     HiddenProgressWindow progress;
     ConsoleDialogs dialogs(services.err);
     std::unique_ptr<FileSystemObject> fso;
-    BackupRun run(*files, dir, drive, progress, dialogs, services.app,
+    BackupRun run(files, dir, drive, progress, dialogs, services.app,
                   [&]() -> FileSystemObject& {
                       if (!fso)
                           fso = services.makeFileSystemObject();
@@ -136,6 +143,25 @@ int last(const QString& sourceText, const QString& olderThan, CommandLineService
     return tooOld ? exitcode::Failed : exitcode::Complete;
 }
 
+// Schedules the backup daily at timeText, or removes its schedule (timeText null).
+int changeSchedule(const QString& sourceText, const QString& driveText, const QString& timeText,
+                   CommandLineServices& services) {
+    QTime time;
+    if (!timeText.isNull()) {
+        time = QTime::fromString(timeText, QStringLiteral("H:mm"));
+        if (!time.isValid())
+            throw UsageError{QStringLiteral("not a time of day (HH:MM): ") + timeText};
+    }
+    const QString source = sourceFolder(sourceText, services.drives);
+    const QString drive = destinationDrive(driveText, services.drives).Drive().left(2);
+    sourceFiles(source, services.lister);
+    const SchedulerReply reply = time.isValid()
+                                     ? services.scheduler.schedule(source, drive, time)
+                                     : services.scheduler.unschedule(source, drive);
+    write(reply.done ? services.out : services.err, reply.message + u'\n');
+    return reply.done ? exitcode::Complete : exitcode::Failed;
+}
+
 } // namespace
 
 int runCommandLine(const QStringList& arguments, CommandLineServices& services) {
@@ -158,7 +184,16 @@ int runCommandLine(const QStringList& arguments, CommandLineServices& services) 
         QStringLiteral("older-than"),
         QStringLiteral("With --last: exit code 1 also when that backup is older than DAYS days."),
         QStringLiteral("DAYS"));
-    parser.addOptions({backupOption, toOption, lastOption, olderOption});
+    const QCommandLineOption scheduleOption(
+        QStringLiteral("schedule"),
+        QStringLiteral("With --backup and --to: run that backup every day at HH:MM (WHEN is "
+                       "daily), through the system's own scheduler."),
+        QStringLiteral("WHEN"));
+    const QCommandLineOption unscheduleOption(
+        QStringLiteral("unschedule"),
+        QStringLiteral("With --backup and --to: remove that backup's schedule."));
+    parser.addOptions(
+        {backupOption, toOption, lastOption, olderOption, scheduleOption, unscheduleOption});
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
 
@@ -174,9 +209,14 @@ int runCommandLine(const QStringList& arguments, CommandLineServices& services) 
                                     QCoreApplication::applicationVersion() + u'\n');
             return exitcode::Complete;
         }
-        if (!parser.positionalArguments().isEmpty())
-            throw UsageError{QStringLiteral("unexpected argument: ") +
-                             parser.positionalArguments().constFirst()};
+        const bool scheduleSet = parser.isSet(scheduleOption);
+        const QStringList positional = parser.positionalArguments();
+        if (positional.size() > (scheduleSet ? 1 : 0))
+            throw UsageError{QStringLiteral("unexpected argument: ") + positional.constLast()};
+        if (scheduleSet && (positional.isEmpty() || parser.value(scheduleOption) != u"daily"))
+            throw UsageError{QStringLiteral("--schedule takes daily HH:MM")};
+        if (scheduleSet && parser.isSet(unscheduleOption))
+            throw UsageError{QStringLiteral("give either --schedule or --unschedule")};
         const bool backupSet = parser.isSet(backupOption);
         if (backupSet == parser.isSet(lastOption))
             throw UsageError{QStringLiteral("give either --backup or --last")};
@@ -185,10 +225,14 @@ int runCommandLine(const QStringList& arguments, CommandLineServices& services) 
                 throw UsageError{QStringLiteral("--to DRIVE is missing")};
             if (parser.isSet(olderOption))
                 throw UsageError{QStringLiteral("--older-than goes with --last")};
+            if (scheduleSet || parser.isSet(unscheduleOption))
+                return changeSchedule(parser.value(backupOption), parser.value(toOption),
+                                      scheduleSet ? positional.constFirst() : QString(),
+                                      services);
             return backup(parser.value(backupOption), parser.value(toOption), services);
         }
-        if (parser.isSet(toOption))
-            throw UsageError{QStringLiteral("--to goes with --backup")};
+        if (parser.isSet(toOption) || scheduleSet || parser.isSet(unscheduleOption))
+            throw UsageError{QStringLiteral("--to and schedules go with --backup")};
         return last(parser.value(lastOption),
                     parser.isSet(olderOption) ? parser.value(olderOption) : QString(), services);
     } catch (const UsageError& e) {

@@ -12,6 +12,7 @@ class DirectoryLister;
 class Drives;
 class FileSystemObject;
 class RunRecord;
+class Scheduler;
 
 // The exit codes of the command line. They are a contract with scripts and
 // schedules: documented in the README and the manual page, never renumbered.
@@ -32,13 +33,14 @@ struct CommandLineServices {
     AppObject& app;
     std::function<std::unique_ptr<FileSystemObject>()> makeFileSystemObject;
     const RunRecord& record;
+    Scheduler& scheduler;
     std::FILE* out;
     std::FILE* err;
 };
 
 // Runs the program's command line (arguments with the program's name first):
 // a backup through the same run as the window's button, with every message
-// on err, or a question to the record. Returns the exit code; waits for
+// on err, a question to the record, or a change to the backup's schedule. Returns the exit code; waits for
 // nobody and opens no window. Needs a QCoreApplication.
 int runCommandLine(const QStringList& arguments, CommandLineServices& services);
 

@@ -413,6 +413,10 @@ TEST_F(Started, CloseBoxDuringABackupYieldLetsTheRunFinishThenEnds) {
     EXPECT_FALSE(h.app.hasEnded());
     EXPECT_TRUE(QFile::exists(h.table.root() + "/a/ACCT1/PORT.HST"));
     EXPECT_TRUE(QFile::exists(h.table.root() + "/a/WINCORV.EXE"));
+    // The button's run is recorded as the command line's is.
+    const std::optional<RecordedRun> recorded = h.record.lastComplete("C:\\DATA\\ACCT1");
+    ASSERT_TRUE(recorded);
+    EXPECT_EQ(recorded->destination, "a:\\ACCT1");
 }
 
 TEST(MultiLineTextField, GivesAndTakesCrLfLines) {

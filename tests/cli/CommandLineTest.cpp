@@ -1,3 +1,4 @@
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -62,12 +63,14 @@ protected:
         return lines;
     }
 
-    Ran run(const QStringList& arguments) const {
+    Ran run(const QStringList& arguments, const QMap<QString, QString>& extraEnv = {}) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
             env.remove(QString::fromLatin1(name));
         env.insert(u"XDG_CONFIG_HOME"_s, m_root.filePath(u"config"_s));
         env.insert(u"XDG_DATA_HOME"_s, m_root.filePath(u"data"_s));
+        for (auto it = extraEnv.cbegin(); it != extraEnv.cend(); ++it)
+            env.insert(it.key(), it.value());
         QProcess program;
         program.setProcessEnvironment(env);
         program.setWorkingDirectory(home());
@@ -179,6 +182,10 @@ TEST_F(CommandLineTest, UsageErrorsSayWhatIsWrongAndShowTheUsage) {
         {u"--backup"_s, u"C:\\DATA\\ACCT1"_s, u"--to"_s, u"stick"_s},
         {u"--last"_s, u"C:\\DATA\\ACCT1"_s, u"--older-than"_s, u"soon"_s},
         {u"C:\\DATA\\ACCT1"_s},
+        {u"--backup"_s, u"C:\\DATA\\ACCT1"_s, u"--to"_s, u"a:"_s, u"--schedule"_s, u"daily"_s,
+         u"25:00"_s},
+        {u"--backup"_s, u"C:\\DATA\\ACCT1"_s, u"--to"_s, u"a:"_s, u"--schedule"_s, u"weekly"_s,
+         u"07:00"_s},
     };
     for (const QStringList& arguments : wrong) {
         const Ran ran = run(arguments);
@@ -197,6 +204,57 @@ TEST_F(CommandLineTest, UsageErrorsSayWhatIsWrongAndShowTheUsage) {
     const Ran version = run({u"--version"_s});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, "QEL_Trekkel 1.0.0\n");
+}
+
+// A stand-in for systemctl that logs its arguments and fails when told to,
+// as one without a user instance does.
+TEST_F(CommandLineTest, ScheduleMakesATimerInstanceOrSaysWhichCrontabLineToAdd) {
+    source(AllKinds);
+    const QString bin = m_root.filePath(u"bin"_s);
+    QDir().mkpath(bin);
+    QFile fake(bin + u"/systemctl"_s);
+    ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
+    fake.write("#!/bin/sh\necho \"$*\" >> \"$CALLS\"\n"
+               "[ -z \"$NO_USER_SYSTEMD\" ] || { echo 'Failed to connect to bus' >&2; exit 1; }\n");
+    fake.close();
+    fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString calls = m_root.filePath(u"calls"_s);
+    QMap<QString, QString> env{{u"PATH"_s, bin + u":"_s + qEnvironmentVariable("PATH")},
+                               {u"CALLS"_s, calls}};
+    const QStringList schedule{u"--backup"_s, home() + u"/DATA/ACCT1"_s, u"--to"_s, u"a:"_s,
+                               u"--schedule"_s, u"daily"_s, u"7:05"_s};
+    const QString config = m_root.filePath(u"config"_s);
+
+    env.insert(u"NO_USER_SYSTEMD"_s, u"1"_s);
+    Ran ran = run(schedule, env);
+    EXPECT_EQ(ran.exitCode, 1);
+    EXPECT_TRUE(ran.err.endsWith("\n5 7 * * * '" QEL_PROGRAM "' --backup 'C:\\DATA\\ACCT1' --to 'a:'\n"))
+        << ran.err.data();
+    EXPECT_FALSE(QFileInfo::exists(config + u"/systemd"_s));
+
+    env.remove(u"NO_USER_SYSTEMD"_s);
+    QFile::remove(calls);
+    ran = run(schedule, env);
+    EXPECT_EQ(ran.exitCode, 0) << ran.err.data();
+    const QByteArray timer = "qel-trekkel-backup@a-" +
+                             QCryptographicHash::hash("C:\\DATA\\ACCT1", QCryptographicHash::Sha256)
+                                 .toHex()
+                                 .left(8) +
+                             ".timer";
+    EXPECT_EQ(read(calls), "--user daemon-reload\n--user daemon-reload\n--user enable --now " +
+                               timer + "\n");
+    EXPECT_EQ(read(config + u"/systemd/user/"_s + QString::fromLatin1(timer) + u".d/time.conf"_s),
+              "[Timer]\nOnCalendar=\nOnCalendar=*-*-* 07:05:00\n");
+    const QString environment =
+        config + u"/qel-trekkel/schedule/"_s + QString::fromLatin1(timer).section(u'@', 1).chopped(6) +
+        u".conf"_s;
+    EXPECT_EQ(read(environment), "SOURCE=\"C:\\\\DATA\\\\ACCT1\"\nDRIVE=\"a:\"\n");
+
+    ran = run({u"--backup"_s, u"C:\\DATA\\ACCT1"_s, u"--to"_s, u"a:"_s, u"--unschedule"_s}, env);
+    EXPECT_EQ(ran.exitCode, 0) << ran.err.data();
+    EXPECT_TRUE(read(calls).contains("--user disable --now " + timer + "\n"));
+    EXPECT_FALSE(QFileInfo::exists(environment));
+    EXPECT_FALSE(QFileInfo::exists(config + u"/systemd/user/"_s + QString::fromLatin1(timer) + u".d"_s));
 }
 
 } // namespace

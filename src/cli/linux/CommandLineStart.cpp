@@ -9,9 +9,11 @@
 #include "platform/linux/LinuxDirectoryLister.h"
 #include "platform/linux/LinuxDrives.h"
 #include "platform/linux/LinuxFileSystemObject.h"
+#include "platform/linux/SystemdScheduler.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QStandardPaths>
 #include <cstdio>
 
 namespace qel {
@@ -26,12 +28,14 @@ int startCommandLine(int argc, char* argv[]) {
         drives.toDosPath(QFile::encodeName(QCoreApplication::applicationDirPath())).value_or(QString()),
         QEL_VERSION_MAJOR, QEL_VERSION_MINOR, QEL_VERSION_PATCH);
     const RunRecord record(defaultRunRecordPath());
+    SystemdScheduler scheduler(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
+                               QCoreApplication::applicationFilePath());
     CommandLineServices services{
         drives, lister, app,
         [&drives]() -> std::unique_ptr<FileSystemObject> {
             return std::make_unique<LinuxFileSystemObject>(drives);
         },
-        record, stdout, stderr};
+        record, scheduler, stdout, stderr};
     return runCommandLine(QCoreApplication::arguments(), services);
 }
 

@@ -8,6 +8,7 @@
 #include "platform/AppObject.h"
 #include "platform/windows/WindowsDirectoryLister.h"
 #include "platform/windows/WindowsDrives.h"
+#include "platform/windows/TaskScheduler.h"
 #include "platform/windows/WindowsFileSystemObject.h"
 
 #include <QCoreApplication>
@@ -26,12 +27,15 @@ int startCommandLine(int argc, char* argv[]) {
     AppObject app(drives.toDosPath(programDir.toUtf8()).value_or(programDir), QEL_VERSION_MAJOR,
                   QEL_VERSION_MINOR, QEL_VERSION_PATCH);
     const RunRecord record(defaultRunRecordPath());
+    // The task starts the window program even when the console one schedules
+    // it: a run at night opens no console window.
+    TaskScheduler scheduler(programDir + QStringLiteral("\\QEL_Trekkel.exe"));
     CommandLineServices services{
         drives, lister, app,
         [&drives]() -> std::unique_ptr<FileSystemObject> {
             return std::make_unique<WindowsFileSystemObject>(drives);
         },
-        record, stdout, stderr};
+        record, scheduler, stdout, stderr};
     return runCommandLine(QCoreApplication::arguments(), services);
 }
 

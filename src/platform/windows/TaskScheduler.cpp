@@ -1,0 +1,53 @@
+#include "platform/windows/TaskScheduler.h"
+
+#include <QProcess>
+
+namespace qel {
+
+namespace {
+
+// schtasks.exe with arguments: its output when it succeeded, else why not.
+SchedulerReply schtasks(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral("schtasks.exe"), arguments);
+    if (!process.waitForFinished(60000))
+        return {false, process.errorString()};
+    const bool done = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    return {done, QString::fromLocal8Bit(done ? process.readAllStandardOutput()
+                                              : process.readAllStandardError())
+                      .trimmed()};
+}
+
+QString taskOf(const QString& source, const QString& drive) {
+    return QStringLiteral("QEL Trekkel\\backup ") + scheduleName(source, drive);
+}
+
+} // namespace
+
+TaskScheduler::TaskScheduler(QString program)
+    : m_program(std::move(program)) {}
+
+SchedulerReply TaskScheduler::schedule(const QString& source, const QString& drive, QTime time) {
+    const QString task = taskOf(source, drive);
+    const QString command = QStringLiteral("\"%1\" --backup \"%2\" --to %3").arg(m_program, source, drive);
+    SchedulerReply reply = schtasks({QStringLiteral("/Create"), QStringLiteral("/F"),
+                                     QStringLiteral("/SC"), QStringLiteral("DAILY"),
+                                     QStringLiteral("/ST"), time.toString(u"HH:mm"),
+                                     QStringLiteral("/TN"), task, QStringLiteral("/TR"), command});
+    if (reply.done)
+        reply.message = QStringLiteral("Scheduled daily at %1 as the task \"%2\". See it with: "
+                                       "schtasks /Query /TN \"%2\" /V")
+                            .arg(time.toString(u"HH:mm"), task);
+    return reply;
+}
+
+SchedulerReply TaskScheduler::unschedule(const QString& source, const QString& drive) {
+    const QString task = taskOf(source, drive);
+    SchedulerReply reply =
+        schtasks({QStringLiteral("/Delete"), QStringLiteral("/F"), QStringLiteral("/TN"), task});
+    if (reply.done)
+        reply.message = QStringLiteral("No longer scheduled: ") + task;
+    return reply;
+}
+
+} // namespace qel

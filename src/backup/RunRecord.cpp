@@ -72,8 +72,7 @@ RunRecord::RunRecord(QString filePath)
 QString RunRecord::append(const BackupResult& result, const QDateTime& when) const {
     const QStringList fields{when.toOffsetFromUtc(when.offsetFromUtc()).toString(Qt::ISODate),
                              field(result.source), field(result.destination),
-                             QString::number(result.progress) + u'%',
-                             field(outcomeText(result))};
+                             QString::number(result.progress) + u'%', field(outcomeText(result))};
     const QByteArray line = fields.join(Separator).toUtf8() + '\n';
 
     if (!QDir().mkpath(QFileInfo(m_filePath).path()))

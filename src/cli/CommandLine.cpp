@@ -109,17 +109,16 @@ int backup(const QString& sourceText, const QString& driveText, CommandLineServi
     HiddenProgressWindow progress;
     ConsoleDialogs dialogs(services.err);
     std::unique_ptr<FileSystemObject> fso;
-    BackupRun run(files, dir, drive, progress, dialogs, services.app,
-                  [&]() -> FileSystemObject& {
-                      if (!fso)
-                          fso = services.makeFileSystemObject();
-                      return *fso;
-                  });
+    BackupRun run(files, dir, drive, progress, dialogs, services.app, [&]() -> FileSystemObject& {
+        if (!fso)
+            fso = services.makeFileSystemObject();
+        return *fso;
+    });
     const BackupResult result = run.cmd_BackupDefault_Click();
     const QString unrecorded = services.record.append(result, QDateTime::currentDateTime());
     if (!unrecorded.isEmpty())
-        write(services.err, QStringLiteral("QEL_Trekkel: the run was not recorded: ") +
-                                unrecorded + u'\n');
+        write(services.err,
+              QStringLiteral("QEL_Trekkel: the run was not recorded: ") + unrecorded + u'\n');
     return exitCodeOf(result);
 }
 
@@ -155,9 +154,8 @@ int changeSchedule(const QString& sourceText, const QString& driveText, const QS
     const QString source = sourceFolder(sourceText, services.drives);
     const QString drive = destinationDrive(driveText, services.drives).Drive().left(2);
     sourceFiles(source, services.lister);
-    const SchedulerReply reply = time.isValid()
-                                     ? services.scheduler.schedule(source, drive, time)
-                                     : services.scheduler.unschedule(source, drive);
+    const SchedulerReply reply = time.isValid() ? services.scheduler.schedule(source, drive, time)
+                                                : services.scheduler.unschedule(source, drive);
     write(reply.done ? services.out : services.err, reply.message + u'\n');
     return reply.done ? exitcode::Complete : exitcode::Failed;
 }
@@ -227,8 +225,7 @@ int runCommandLine(const QStringList& arguments, CommandLineServices& services) 
                 throw UsageError{QStringLiteral("--older-than goes with --last")};
             if (scheduleSet || parser.isSet(unscheduleOption))
                 return changeSchedule(parser.value(backupOption), parser.value(toOption),
-                                      scheduleSet ? positional.constFirst() : QString(),
-                                      services);
+                                      scheduleSet ? positional.constFirst() : QString(), services);
             return backup(parser.value(backupOption), parser.value(toOption), services);
         }
         if (parser.isSet(toOption) || scheduleSet || parser.isSet(unscheduleOption))
@@ -236,8 +233,8 @@ int runCommandLine(const QStringList& arguments, CommandLineServices& services) 
         return last(parser.value(lastOption),
                     parser.isSet(olderOption) ? parser.value(olderOption) : QString(), services);
     } catch (const UsageError& e) {
-        write(services.err, QStringLiteral("QEL_Trekkel: ") + e.message + u'\n' +
-                                QString::fromLatin1(Usage));
+        write(services.err,
+              QStringLiteral("QEL_Trekkel: ") + e.message + u'\n' + QString::fromLatin1(Usage));
         return exitcode::Usage;
     }
 }

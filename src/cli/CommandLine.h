@@ -40,8 +40,8 @@ struct CommandLineServices {
 
 // Runs the program's command line (arguments with the program's name first):
 // a backup through the same run as the window's button, with every message
-// on err, a question to the record, or a change to the backup's schedule. Returns the exit code; waits for
-// nobody and opens no window. Needs a QCoreApplication.
+// on err, a question to the record, or a change to the backup's schedule. Returns the exit code;
+// waits for nobody and opens no window. Needs a QCoreApplication.
 int runCommandLine(const QStringList& arguments, CommandLineServices& services);
 
 } // namespace qel

@@ -34,7 +34,8 @@ private:
 
 class FixedDirList final : public DirList {
 public:
-    explicit FixedDirList(QString dosDir) : m_path(std::move(dosDir)) {}
+    explicit FixedDirList(QString dosDir)
+        : m_path(std::move(dosDir)) {}
 
     QString Path() const override { return m_path; }
     void setPath(const QString& pathOrDrive) override { m_path = pathOrDrive; }

@@ -85,8 +85,10 @@ protected:
     bool m_mounted = false;
 };
 
-const QMap<QString, QByteArray> AllKinds{{u"ACCT.HST"_s, "hst"}, {u"ACCT.CVD"_s, "cvd"},
-                                         {u"ACCT.CVT"_s, "cvt"}, {u"ACCT.XPT"_s, "xpt"},
+const QMap<QString, QByteArray> AllKinds{{u"ACCT.HST"_s, "hst"},
+                                         {u"ACCT.CVD"_s, "cvd"},
+                                         {u"ACCT.CVT"_s, "cvt"},
+                                         {u"ACCT.XPT"_s, "xpt"},
                                          {u"WINCORV.EXE"_s, "exe"}};
 
 TEST_F(CommandLineTest, ABackupCompletesIsRecordedAndIsTheLastOfItsSource) {
@@ -104,7 +106,8 @@ TEST_F(CommandLineTest, ABackupCompletesIsRecordedAndIsTheLastOfItsSource) {
                   it.value());
     const QList<QByteArray> lines = recordLines();
     ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].endsWith("\tC:\\DATA\\ACCT1\ta:\\ACCT1\t100%\tcomplete")) << lines[0].data();
+    EXPECT_TRUE(lines[0].endsWith("\tC:\\DATA\\ACCT1\ta:\\ACCT1\t100%\tcomplete"))
+        << lines[0].data();
 
     // The source named by its host path is the same folder.
     const Ran last = run({u"--last"_s, home() + u"/DATA/ACCT1"_s, u"--older-than"_s, u"1"_s});
@@ -168,7 +171,8 @@ TEST_F(CommandLineTest, AFailedRunEndsWithItsOwnExitCodeAndItsMessage) {
     EXPECT_TRUE(lines[0].endsWith("\ta:\t0%\tThere are no valid Corvane QEL files to backup. "
                                   "Please choose another directory"))
         << lines[0].data();
-    EXPECT_TRUE(lines[2].contains("\tC:\\DATA\\ACCT1\ta:\\ACCT1\t0%\tDisk full: ")) << lines[2].data();
+    EXPECT_TRUE(lines[2].contains("\tC:\\DATA\\ACCT1\ta:\\ACCT1\t0%\tDisk full: "))
+        << lines[2].data();
 }
 
 TEST_F(CommandLineTest, UsageErrorsSayWhatIsWrongAndShowTheUsage) {
@@ -221,14 +225,16 @@ TEST_F(CommandLineTest, ScheduleMakesATimerInstanceOrSaysWhichCrontabLineToAdd) 
     const QString calls = m_root.filePath(u"calls"_s);
     QMap<QString, QString> env{{u"PATH"_s, bin + u":"_s + qEnvironmentVariable("PATH")},
                                {u"CALLS"_s, calls}};
-    const QStringList schedule{u"--backup"_s, home() + u"/DATA/ACCT1"_s, u"--to"_s, u"a:"_s,
-                               u"--schedule"_s, u"daily"_s, u"7:05"_s};
+    const QStringList schedule{u"--backup"_s, home() + u"/DATA/ACCT1"_s, u"--to"_s,
+                               u"a:"_s,       u"--schedule"_s,           u"daily"_s,
+                               u"7:05"_s};
     const QString config = m_root.filePath(u"config"_s);
 
     env.insert(u"NO_USER_SYSTEMD"_s, u"1"_s);
     Ran ran = run(schedule, env);
     EXPECT_EQ(ran.exitCode, 1);
-    EXPECT_TRUE(ran.err.endsWith("\n5 7 * * * '" QEL_PROGRAM "' --backup 'C:\\DATA\\ACCT1' --to 'a:'\n"))
+    EXPECT_TRUE(
+        ran.err.endsWith("\n5 7 * * * '" QEL_PROGRAM "' --backup 'C:\\DATA\\ACCT1' --to 'a:'\n"))
         << ran.err.data();
     EXPECT_FALSE(QFileInfo::exists(config + u"/systemd"_s));
 
@@ -236,25 +242,24 @@ TEST_F(CommandLineTest, ScheduleMakesATimerInstanceOrSaysWhichCrontabLineToAdd) 
     QFile::remove(calls);
     ran = run(schedule, env);
     EXPECT_EQ(ran.exitCode, 0) << ran.err.data();
-    const QByteArray timer = "qel-trekkel-backup@a-" +
-                             QCryptographicHash::hash("C:\\DATA\\ACCT1", QCryptographicHash::Sha256)
-                                 .toHex()
-                                 .left(8) +
-                             ".timer";
-    EXPECT_EQ(read(calls), "--user daemon-reload\n--user daemon-reload\n--user enable --now " +
-                               timer + "\n");
+    const QByteArray timer =
+        "qel-trekkel-backup@a-" +
+        QCryptographicHash::hash("C:\\DATA\\ACCT1", QCryptographicHash::Sha256).toHex().left(8) +
+        ".timer";
+    EXPECT_EQ(read(calls),
+              "--user daemon-reload\n--user daemon-reload\n--user enable --now " + timer + "\n");
     EXPECT_EQ(read(config + u"/systemd/user/"_s + QString::fromLatin1(timer) + u".d/time.conf"_s),
               "[Timer]\nOnCalendar=\nOnCalendar=*-*-* 07:05:00\n");
-    const QString environment =
-        config + u"/qel-trekkel/schedule/"_s + QString::fromLatin1(timer).section(u'@', 1).chopped(6) +
-        u".conf"_s;
+    const QString environment = config + u"/qel-trekkel/schedule/"_s +
+                                QString::fromLatin1(timer).section(u'@', 1).chopped(6) + u".conf"_s;
     EXPECT_EQ(read(environment), "SOURCE=\"C:\\\\DATA\\\\ACCT1\"\nDRIVE=\"a:\"\n");
 
     ran = run({u"--backup"_s, u"C:\\DATA\\ACCT1"_s, u"--to"_s, u"a:"_s, u"--unschedule"_s}, env);
     EXPECT_EQ(ran.exitCode, 0) << ran.err.data();
     EXPECT_TRUE(read(calls).contains("--user disable --now " + timer + "\n"));
     EXPECT_FALSE(QFileInfo::exists(environment));
-    EXPECT_FALSE(QFileInfo::exists(config + u"/systemd/user/"_s + QString::fromLatin1(timer) + u".d"_s));
+    EXPECT_FALSE(
+        QFileInfo::exists(config + u"/systemd/user/"_s + QString::fromLatin1(timer) + u".d"_s));
 }
 
 } // namespace

@@ -29,6 +29,7 @@ for case in "${cases[@]}"; do
     "$prefix/share/man/man1/QEL_Trekkel.1.gz"
     "$prefix/share/doc/qel-trekkel/copyright"
     "$prefix/share/doc/qel-trekkel/changelog.gz"
+    "$prefix/lib/systemd/user/qel-trekkel-backup@.timer"
   )
   for file in "${expected[@]}"; do
     [[ -e $dest$file ]] || { echo "prefix $prefix: missing $file"; failed=1; }
@@ -36,6 +37,10 @@ for case in "${cases[@]}"; do
   # The link in bin/ reaches the program wherever the tree is unpacked.
   [[ $(readlink "$dest$prefix/bin/QEL_Trekkel") == ../lib/qel-trekkel/QEL_Trekkel ]] ||
     { echo "prefix $prefix: bin/QEL_Trekkel does not link to the program folder"; failed=1; }
+  # A scheduled backup starts the program where this prefix put it.
+  grep -qxF "ExecStart=$prefix/bin/QEL_Trekkel --backup \${SOURCE} --to \${DRIVE}" \
+    "$dest$prefix/lib/systemd/user/qel-trekkel-backup@.service" ||
+    { echo "prefix $prefix: the backup service does not start $prefix/bin/QEL_Trekkel"; failed=1; }
   stray=$(find "$dest" -path "*/etc/*" -type f ! -path "$dest$sample")
   [[ -z $stray ]] || { echo "prefix $prefix: stray settings file $stray"; failed=1; }
 done

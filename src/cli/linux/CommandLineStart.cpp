@@ -24,18 +24,23 @@ int startCommandLine(int argc, char* argv[]) {
 
     LinuxDrives drives(DriveTableSources::system());
     LinuxDirectoryLister lister(drives);
-    AppObject app(
-        drives.toDosPath(QFile::encodeName(QCoreApplication::applicationDirPath())).value_or(QString()),
-        QEL_VERSION_MAJOR, QEL_VERSION_MINOR, QEL_VERSION_PATCH);
+    AppObject app(drives.toDosPath(QFile::encodeName(QCoreApplication::applicationDirPath()))
+                      .value_or(QString()),
+                  QEL_VERSION_MAJOR, QEL_VERSION_MINOR, QEL_VERSION_PATCH);
     const RunRecord record(defaultRunRecordPath());
-    SystemdScheduler scheduler(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
-                               QCoreApplication::applicationFilePath());
-    CommandLineServices services{
-        drives, lister, app,
-        [&drives]() -> std::unique_ptr<FileSystemObject> {
-            return std::make_unique<LinuxFileSystemObject>(drives);
-        },
-        record, scheduler, stdout, stderr};
+    SystemdScheduler scheduler(
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
+        QCoreApplication::applicationFilePath());
+    CommandLineServices services{drives,
+                                 lister,
+                                 app,
+                                 [&drives]() -> std::unique_ptr<FileSystemObject> {
+                                     return std::make_unique<LinuxFileSystemObject>(drives);
+                                 },
+                                 record,
+                                 scheduler,
+                                 stdout,
+                                 stderr};
     return runCommandLine(QCoreApplication::arguments(), services);
 }
 

@@ -6,9 +6,9 @@
 #include "backup/RunRecord.h"
 #include "cli/CommandLine.h"
 #include "platform/AppObject.h"
+#include "platform/windows/TaskScheduler.h"
 #include "platform/windows/WindowsDirectoryLister.h"
 #include "platform/windows/WindowsDrives.h"
-#include "platform/windows/TaskScheduler.h"
 #include "platform/windows/WindowsFileSystemObject.h"
 
 #include <QCoreApplication>
@@ -30,12 +30,16 @@ int startCommandLine(int argc, char* argv[]) {
     // The task starts the window program even when the console one schedules
     // it: a run at night opens no console window.
     TaskScheduler scheduler(programDir + QStringLiteral("\\QEL_Trekkel.exe"));
-    CommandLineServices services{
-        drives, lister, app,
-        [&drives]() -> std::unique_ptr<FileSystemObject> {
-            return std::make_unique<WindowsFileSystemObject>(drives);
-        },
-        record, scheduler, stdout, stderr};
+    CommandLineServices services{drives,
+                                 lister,
+                                 app,
+                                 [&drives]() -> std::unique_ptr<FileSystemObject> {
+                                     return std::make_unique<WindowsFileSystemObject>(drives);
+                                 },
+                                 record,
+                                 scheduler,
+                                 stdout,
+                                 stderr};
     return runCommandLine(QCoreApplication::arguments(), services);
 }
 

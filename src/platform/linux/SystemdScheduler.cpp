@@ -54,15 +54,14 @@ SystemdScheduler::SystemdScheduler(QString configHome, QString program)
     : m_configHome(std::move(configHome))
     , m_program(std::move(program)) {}
 
-SchedulerReply SystemdScheduler::schedule(const QString& source, const QString& drive,
-                                          QTime time) {
+SchedulerReply SystemdScheduler::schedule(const QString& source, const QString& drive, QTime time) {
     // Asked first, so a machine without a user systemd is left as it was.
     if (const std::optional<QString> why = systemctl({QStringLiteral("daemon-reload")})) {
-        const QString line = QStringLiteral("%1 %2 * * * %3 --backup %4 --to %5")
-                                 .arg(time.minute())
-                                 .arg(time.hour())
-                                 .arg(quotedForCron(m_program), quotedForCron(source),
-                                      quotedForCron(drive));
+        const QString line =
+            QStringLiteral("%1 %2 * * * %3 --backup %4 --to %5")
+                .arg(time.minute())
+                .arg(time.hour())
+                .arg(quotedForCron(m_program), quotedForCron(source), quotedForCron(drive));
         return {false, QStringLiteral("There is no systemd user instance here (") + *why +
                            QStringLiteral("). To run the backup daily, add this line to your "
                                           "crontab (crontab -e):\n") +
@@ -76,8 +75,8 @@ SchedulerReply SystemdScheduler::schedule(const QString& source, const QString& 
                                        .toUtf8();
     const QByteArray when =
         "[Timer]\nOnCalendar=\nOnCalendar=*-*-* " + time.toString(u"HH:mm").toLatin1() + ":00\n";
-    const QString envFile = m_configHome + QStringLiteral("/qel-trekkel/schedule/") + name +
-                            QStringLiteral(".conf");
+    const QString envFile =
+        m_configHome + QStringLiteral("/qel-trekkel/schedule/") + name + QStringLiteral(".conf");
     const QString dropIn =
         m_configHome + QStringLiteral("/systemd/user/") + timer + QStringLiteral(".d/time.conf");
     if (!writeWhole(envFile, environment) || !writeWhole(dropIn, when))

@@ -29,11 +29,12 @@ TaskScheduler::TaskScheduler(QString program)
 
 SchedulerReply TaskScheduler::schedule(const QString& source, const QString& drive, QTime time) {
     const QString task = taskOf(source, drive);
-    const QString command = QStringLiteral("\"%1\" --backup \"%2\" --to %3").arg(m_program, source, drive);
-    SchedulerReply reply = schtasks({QStringLiteral("/Create"), QStringLiteral("/F"),
-                                     QStringLiteral("/SC"), QStringLiteral("DAILY"),
-                                     QStringLiteral("/ST"), time.toString(u"HH:mm"),
-                                     QStringLiteral("/TN"), task, QStringLiteral("/TR"), command});
+    const QString command =
+        QStringLiteral("\"%1\" --backup \"%2\" --to %3").arg(m_program, source, drive);
+    SchedulerReply reply =
+        schtasks({QStringLiteral("/Create"), QStringLiteral("/F"), QStringLiteral("/SC"),
+                  QStringLiteral("DAILY"), QStringLiteral("/ST"), time.toString(u"HH:mm"),
+                  QStringLiteral("/TN"), task, QStringLiteral("/TR"), command});
     if (reply.done)
         reply.message = QStringLiteral("Scheduled daily at %1 as the task \"%2\". See it with: "
                                        "schtasks /Query /TN \"%2\" /V")

@@ -1,6 +1,7 @@
 // QEL Trekkel on Windows: the same windows and logic, the system's own services.
 
 #include "app/ProgramRun.h"
+#include "controls/FormLayout.h"
 #include "help/ContextHelp.h"
 #include "help/HelpWindow.h"
 #include "help/HelpWindowViewer.h"
@@ -37,6 +38,11 @@ int main(int argc, char* argv[]) {
 
     QApplication qapp(argc, argv);
     qel::ProgramRun::describeApplication();
+    // Message boxes and the help window in the windows' own face rather than
+    // the system's message font: under Wine that is Wine's Tahoma, which
+    // loses one-pixel strokes at the sizes 120 to 150 % scaling asks for,
+    // while the windows' face draws whole at every scale.
+    qapp.setFont(qel::classicFont(8.25));
 
     qel::WindowsDrives drives;
     qel::DeviceWatcher deviceWatcher;

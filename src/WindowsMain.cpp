@@ -38,10 +38,10 @@ int main(int argc, char* argv[]) {
 
     QApplication qapp(argc, argv);
     qel::ProgramRun::describeApplication();
-    // Message boxes and the help window in the windows' own face rather than
-    // the system's message font: under Wine that is Wine's Tahoma, which
-    // loses one-pixel strokes at the sizes 120 to 150 % scaling asks for,
-    // while the windows' face draws whole at every scale.
+    // Message boxes and the help window in the windows' own face, not the
+    // system's message font: under Wine that is Wine's Tahoma, whose sizes up
+    // to 16 pixels are pixel drawings (embedded bitmaps) that lose strokes
+    // when drawn scaled for 125 or 150 %; the windows' face is outlines only.
     qapp.setFont(qel::classicFont(8.25));
 
     qel::WindowsDrives drives;

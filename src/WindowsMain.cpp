@@ -38,10 +38,11 @@ int main(int argc, char* argv[]) {
 
     QApplication qapp(argc, argv);
     qel::ProgramRun::describeApplication();
-    // Message boxes and the help window in the windows' own face, not the
-    // system's message font: under Wine that is Wine's Tahoma, whose sizes up
-    // to 16 pixels are pixel drawings (embedded bitmaps) that lose strokes
-    // when drawn scaled for 125 or 150 %; the windows' face is outlines only.
+    // Message boxes, menus, tooltips and the help window in the windows' own
+    // face, not the system's fonts (this also drops Qt's per-class ones):
+    // under Wine those are Wine's Tahoma, whose sizes up to 16 pixels are
+    // pixel drawings (embedded bitmaps) that lose strokes when drawn scaled
+    // for 125 or 150 %; the windows' face is outlines only.
     qapp.setFont(qel::classicFont(8.25));
 
     qel::WindowsDrives drives;

@@ -85,15 +85,21 @@ QString withWrapPoints(const QString& text) {
     wrapped.reserve(text.size() + text.size() / 8);
     int run = 0;
     for (const QChar c : text) {
+        const bool separator = c == u'\\' || c == u'/';
+        // Never between the halves of a character or before its accents.
+        if (run >= kLongestRun && !separator && !c.isSpace() && !c.isLowSurrogate() &&
+            !c.isMark()) {
+            wrapped += kBreak;
+            run = 0;
+        }
         wrapped += c;
-        if (c == u'\\' || c == u'/') {
+        if (separator) {
             wrapped += kBreak;
             run = 0;
         } else if (c.isSpace()) {
             run = 0;
-        } else if (++run == kLongestRun) {
-            wrapped += kBreak;
-            run = 0;
+        } else {
+            ++run;
         }
     }
     return wrapped;

@@ -1,6 +1,7 @@
-# Writes one platform's help document from the shared source: the passages
-# marked for the other platform (<!-- linux --> ... <!-- /linux -->, the same
-# with windows) are left out, the markers of this one are dropped.
+# Writes one platform's help document from the one source, data/qeltrkl.HLP:
+# passages marked for the other platform (<!-- linux --> ... <!-- /linux -->,
+# the same with windows) are left out, this one's markers are dropped. Topics
+# shared by both keep their anchors, which F1 help opens.
 #   cmake -DPLATFORM=linux|windows -DSOURCE=<file> -DOUTPUT=<file> -P PlatformHelp.cmake
 cmake_minimum_required(VERSION 3.20)
 if(PLATFORM STREQUAL "linux")

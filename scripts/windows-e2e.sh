@@ -9,10 +9,13 @@
 # open, and must name it and keep it.
 # Needs build-win/QEL_Trekkel (scripts/build-windows.sh). Exits non-zero on any
 # difference or when a window does not come; a picture of the screen at that
-# moment is left in build-win/windows-e2e-failure.png.
-#   scripts/windows-e2e.sh [--screenshots]
+# moment is left in build-win/windows-e2e-failure.png. Last, the program is
+# started once more at 144 DPI (150 %), where a message box must still read
+# as its text (tesseract).
+#   scripts/windows-e2e.sh [--dpi N] [--screenshots]
+#     --dpi N        the whole run at N DPI (96, 120, 144, 192; default 96)
 #     --screenshots  also retakes screenshots/windows/ (every window and a
-#                    message box)
+#                    message box; at another DPI screenshots/windows/<N>dpi/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -20,8 +23,18 @@ program=$root/build-win/QEL_Trekkel/QEL_Trekkel.exe
 [[ -f $program ]] || { echo "windows-e2e.sh: no $program; run scripts/build-windows.sh" >&2; exit 2; }
 scripts/wine-runs.sh || { echo "windows-e2e.sh: NOT RUN here" >&2; exit 0; }
 shots=0
-[[ ${1:-} == --screenshots ]] && shots=1
+dpi=96
+while (($#)); do
+  case $1 in
+    --screenshots) shots=1 ;;
+    --dpi) dpi=${2:?--dpi needs a number}; shift ;;
+    *) echo "usage: windows-e2e.sh [--dpi N] [--screenshots]" >&2; exit 2 ;;
+  esac
+  shift
+done
 out=$root/screenshots/windows
+((dpi == 96)) || out+=/${dpi}dpi
+scripts/install-deps.sh --wine >/dev/null
 started=$SECONDS
 rm -f "$root/build-win/windows-e2e-failure.png"
 
@@ -62,6 +75,14 @@ g++ -std=c++20 -O1 -fPIC -Itests/support $(pkg-config --cflags Qt6Core) \
   tests/support/WriteDemoClip.cpp tests/support/DemoClip.cpp tests/support/AviWriter.cpp \
   $(pkg-config --libs Qt6Core) -o "$work/write_demo_clip"
 wait "$prefix_maker" || fail "cannot make the Wine prefix"
+# The screen's DPI as Windows keeps it, for the programs started after it.
+set_dpi() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+    /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  wineserver -w
+}
+((dpi == 96)) || set_dpi "$dpi"
 
 # The source folder: every kind of QEL file, one smaller than a cluster, one
 # empty, one spanning many copy buffers, and a file that is not QEL's.
@@ -85,7 +106,8 @@ face=$(grep -m1 '^"ButtonFace"=' "$WINEPREFIX/user.reg" | grep -o '[0-9]* [0-9]*
 rm -f "$WINEPREFIX/dosdevices/a:"
 ln -s "$work/a" "$WINEPREFIX/dosdevices/a:"
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+# A screen that holds the windows at the DPI asked for as 1024x768 does at 96.
+Xvfb -displayfd 3 -screen 0 "$((1024 * dpi / 96))x$((768 * dpi / 96))x24" -nolisten tcp 3>"$work/display" 2>/dev/null &
 pids+=($!)
 for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
 [[ -s $work/display ]] || fail "Xvfb did not start"
@@ -130,8 +152,10 @@ shot() {
   timeout 10 import -window "$2" -frame "$out/$1" || timeout 10 import -window "$2" -frame "$out/$1" ||
     fail "cannot take the picture $1"
 }
-# Clicks at x,y inside the active window.
-click() { xdotool mousemove --window "$(xdotool getactivewindow)" "$1" "$2" click 1; }
+# Clicks at x,y inside the active window, given as at 96 DPI.
+click() {
+  xdotool mousemove --window "$(xdotool getactivewindow)" $(($1 * dpi / 96)) $(($2 * dpi / 96)) click 1
+}
 # The text of the focused message box: Ctrl+C puts its title, text and
 # buttons on the clipboard, which Wine shares with X.
 box_text() {
@@ -258,5 +282,23 @@ if ((shots)); then
 fi
 
 ((status == 0)) || fail "the copies on a: differ from their sources"
+
+# At 150 % a message box must still be read as its text: its client area,
+# enlarged for the reader, against the text the program gives.
+wineserver -k 2>/dev/null || true
+set_dpi 144
+rm -f "$WINEPREFIX/dosdevices/a:"
+(cd "$c/QEL/DATA" && exec wine "$program") >>"$work/program.log" 2>&1 &
+pids+=($!)
+question=$(window '^QEL Trekkel$') || fail "no floppy question at 144 DPI"
+sleep 0.5
+timeout 10 import -window "$question" "$work/question.png" || fail "cannot take the question's picture"
+read_out=$(convert "$work/question.png" -resize 200% png:- | tesseract - - 2>/dev/null | tr -s ' \n' '  ')
+# Its words, not its buttons: the reader takes short captions beside icons
+# for pictures.
+for phrase in "A: floppy drive is not available." "Insert a floppy or cancel to use the hard disk drive"; do
+  [[ ${read_out,,} == *"${phrase,,}"* ]] || fail "at 144 DPI the box does not read \"$phrase\": \"$read_out\""
+done
+xdotool windowactivate "$question" key Escape
 echo "windows-e2e.sh: backup under Wine copied $(wc -w <<<"$expected") QEL files and WINCORV.EXE" \
   "identically ($((SECONDS - started)) s)"

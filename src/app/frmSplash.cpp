@@ -5,7 +5,7 @@
 #include "help/ContextHelp.h"
 #include "help/ContextIDs.h"
 #include "platform/AppObject.h"
-#include "platform/BorderOnly.h"
+#include "controls/BorderOnly.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>

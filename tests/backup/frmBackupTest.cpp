@@ -1,7 +1,7 @@
 #include "backup/frmBackup.h"
 
 #include "AviWriter.h"
-#include "controls/AnimationControl.h"
+#include "controls/linux/AnimationControl.h"
 #include "MapDrives.h"
 #include "platform/Error.h"
 

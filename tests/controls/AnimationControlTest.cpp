@@ -1,8 +1,8 @@
-#include "controls/AnimationControl.h"
+#include "controls/linux/AnimationControl.h"
 
 #include "AviWriter.h"
 #include "MapDrives.h"
-#include "controls/AviDecoder.h"
+#include "controls/linux/AviDecoder.h"
 #include "platform/Error.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "controls/AnimationControl.h"
+#include "controls/linux/AnimationControl.h"
 
-#include "controls/AviDecoder.h"
+#include "controls/linux/AviDecoder.h"
 #include "platform/Drives.h"
 #include "platform/Error.h"
 

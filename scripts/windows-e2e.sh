@@ -3,7 +3,10 @@
 # makes it: a fresh prefix holding QEL data in C:\QEL\DATA\ACCT1 and the copy
 # clip in C:\FILECOPY.AVI, a: mapped to an empty folder, the program driven by
 # xdotool (keys and clicks on the focused window) on a virtual display with a
-# window manager. Then every copy is compared byte for byte with its source.
+# window manager. The disk is "pulled" (a:'s folder goes) after start-up and
+# put back at the question for it; then every copy is compared byte for byte
+# with its source. A second backup meets an older copy another program holds
+# open, and must name it and keep it.
 # Needs build-win/QEL_Trekkel (scripts/build-windows.sh). Exits non-zero on any
 # difference or when a window does not come; a picture of the screen at that
 # moment is left in build-win/windows-e2e-failure.png.
@@ -42,6 +45,17 @@ fail() {
 scripts/wine-prefix.sh "$WINEPREFIX" &
 prefix_maker=$!
 pids+=("$prefix_maker")
+# A program that holds a file open, unshared, until it is killed.
+i686-w64-mingw32-gcc -O1 -x c -o "$work/hold.exe" - <<'HOLD'
+#include <windows.h>
+int main(int argc, char** argv) {
+    if (argc < 2 || CreateFileA(argv[1], GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL) ==
+                        INVALID_HANDLE_VALUE)
+        return 1;
+    Sleep(INFINITE);
+    return 0;
+}
+HOLD
 # shellcheck disable=SC2046
 g++ -std=c++20 -O1 -fPIC -Itests/support $(pkg-config --cflags Qt6Core) \
   tests/support/WriteDemoClip.cpp tests/support/DemoClip.cpp tests/support/AviWriter.cpp \
@@ -117,11 +131,21 @@ shot() {
 }
 # Clicks at x,y inside the active window.
 click() { xdotool mousemove --window "$(xdotool getactivewindow)" "$1" "$2" click 1; }
+# The text of the focused message box: Ctrl+C puts its title, text and
+# buttons on the clipboard, which Wine shares with X.
+box_text() {
+  printf '' | xclip -selection clipboard
+  xdotool key ctrl+c
+  sleep 0.5
+  xclip -o -selection clipboard 2>/dev/null | tr -d '\r'
+}
 
 main=$(window '^Qel Trekkel$') || fail "the main window did not come"
 width=$(xdotool getwindowgeometry "$main" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
 ((width > 500)) || fail "a box came before the main window (is a: mapped?)"
 ((shots)) && mkdir -p "$out" && shot main.png "$main" 1
+# Pulled after start-up: the folder of a: goes with the medium.
+mv "$work/a" "$work/a-out"
 
 # The directory list has the focus: its last entry is ACCT1, opened with Return.
 xdotool key End Return
@@ -133,6 +157,11 @@ sleep 0.3
 xdotool key shift+Tab space
 window '^QEL_Trekkel$' >/dev/null || fail "no confirmation of the destination drive"
 xdotool key y
+disk=$(window '^QEL Trekkel$' "$main") || fail "no question for the missing disk"
+text=$(box_text)
+[[ $text == *"Please insert a disk in drive a."* ]] || fail "the missing disk was told as: $text"
+mv "$work/a-out" "$work/a"
+xdotool windowactivate "$disk" key Return
 # The progress window shows the clip while the copies run; it is only looked
 # at, and only for the picture (a plain run may be over before it is seen).
 if ((shots)); then
@@ -159,6 +188,28 @@ done
 cmp "$data/WINCORV.EXE" "$work/a/WINCORV.EXE" || status=1
 [[ $(ls -1 "$work/a") == $'ACCT1\nWINCORV.EXE' ]] || { echo "windows-e2e.sh: a:\\ holds" \
   "$(ls -1 "$work/a" | tr '\n' ' ')" >&2; status=1; }
+
+# Again, with a changed CVT whose older copy another program holds open: the
+# run names that file and stops, and the older copy stays.
+cp "$work/a/ACCT1/ACCT1.CVT" "$work/older.CVT"
+head -c 9000 /dev/urandom >"$data/ACCT1.CVT"
+wine "$work/hold.exe" 'a:\ACCT1\ACCT1.CVT' >/dev/null 2>&1 &
+holder=$!
+pids+=("$holder")
+sleep 2
+window '^Qel Trekkel$' >/dev/null || fail "the main window is gone"
+xdotool key space # the backup button kept the focus
+window '^QEL_Trekkel$' >/dev/null || fail "no confirmation for the second backup"
+xdotool key y
+window '^QEL_Trekkel$' "$main" >/dev/null || fail "no message for the held copy"
+text=$(box_text)
+[[ $text == *'a:\ACCT1\ACCT1.CVT is in use by another program'* ]] ||
+  fail "the held copy was told as: $text"
+xdotool key Return
+kill "$holder" 2>/dev/null || true
+cmp "$work/older.CVT" "$work/a/ACCT1/ACCT1.CVT" || { echo "windows-e2e.sh: the held copy was lost" >&2; status=1; }
+[[ -z $(find "$work/a" -iname '*qel*' -o -iname '*.TMP') ]] ||
+  { echo "windows-e2e.sh: temporary files left on a:" >&2; status=1; }
 
 if ((shots)); then
   window '^Qel Trekkel$' >/dev/null || fail "the main window is gone"

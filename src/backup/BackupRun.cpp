@@ -82,12 +82,17 @@ void BackupRun::cmd_BackupDefault_Click() {
                          QString()) != Answer::Yes)
         return;
 
+    // What the drive holds at this answer is the medium the run writes to.
+    m_fso().beginRun(destinationDrive());
     Run run;
     startWindow(run);
 
     Outcome outcome;
     do {
         outcome = copyFromRestartPoint(run);
+        // OK to "Please insert a disk": the disk in the drive now is the one asked for.
+        if (outcome == Outcome::Restart)
+            m_fso().beginRun(destinationDrive());
     } while (outcome == Outcome::Restart);
 
     if (outcome == Outcome::Ended)
@@ -122,9 +127,6 @@ BackupRun::Outcome BackupRun::copyFromRestartPoint(Run& run) {
 
     Outcome outcome = guarded(run, [&] {
         FileSystemObject& fso = m_fso();
-        // Whatever disk is in the drive now is the one asked for: from here on
-        // the run writes to it only.
-        fso.beginRun();
         if (!fso.FolderExists(run.destinationFolder))
             fso.CreateFolder(run.destinationFolder);
     });

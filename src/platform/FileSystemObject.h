@@ -58,11 +58,11 @@ public:
     // or its name) or one that kept changing while it was copied.
     virtual void CopyFile(const QString& source, const QString& destination, bool overwrite) = 0;
 
-    // A backup run starts, or starts again from its restart point. Until the
-    // next call, CreateFolder and CopyFile write to a drive only while it holds
-    // the medium they first found there: another file system in its place, or
-    // its folder no longer a mount point where it was one, is Error 71.
-    virtual void beginRun() = 0;
+    // The user confirmed drive ("a:") as a backup's destination, or pressed OK
+    // after being asked for a disk: what it holds now is the run's medium.
+    // Until the next call, CreateFolder and CopyFile write there only while it
+    // holds that medium: none, or another in its place, is Error 71. Never fails.
+    virtual void beginRun(const QString& drive) = 0;
 };
 
 } // namespace qel

@@ -309,6 +309,9 @@ TEST_F(BackupRunTest, NoMediumAsksForADiskAndCompletesOnceItIsInserted) {
                                          insertDiskBox(u"a"_s), completeBox()}));
     EXPECT_EQ(fs.calls(u"CreateFolder"_s).size(), 2);
     EXPECT_EQ(fs.fileNames(u"a:\\ACCT1"_s).size(), 4);
+    // The medium is taken at Yes and at each OK, before anything is looked at or written.
+    EXPECT_EQ(fs.calls(u"beginRun"_s), (QStringList{u"a:"_s, u"a:"_s, u"a:"_s}));
+    EXPECT_EQ(fs.calls().first().operation, u"beginRun"_s);
 }
 
 TEST_F(BackupRunTest, RefusedCopyRestartsAllFiveStepsWithoutRestartingTheWindow) {

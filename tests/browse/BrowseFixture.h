@@ -33,7 +33,7 @@ public:
     bool FolderExists(const QString&) override { return false; }
     void CreateFolder(const QString&) override {}
     void CopyFile(const QString&, const QString&, bool) override {}
-    void beginRun() override {}
+    void beginRun(const QString&) override {}
 };
 
 // The three source lists, the panel and the browser wired as the main window

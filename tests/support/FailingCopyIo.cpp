@@ -58,4 +58,11 @@ ssize_t FailingCopyIo::readBack(int fd, void* data, size_t length, off_t offset)
     return n;
 }
 
+int FailingCopyIo::rename(int dirFd, const char* from, const char* to) {
+    if (renameError == 0)
+        return CopyIo::rename(dirFd, from, to);
+    errno = renameError;
+    return -1;
+}
+
 } // namespace qel::test

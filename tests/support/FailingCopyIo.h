@@ -17,6 +17,7 @@ public:
     int error = ENOSPC;
     bool corruptReadBack = false;  // the disk gives back other bytes than it took
     int syncError = 0;             // errno for the file-system flush, 0: none
+    int renameError = 0;           // errno for every rename into place, 0: none
     std::function<void()> atLimit; // called once instead of failing, when set; may set itself again
 
     long long bytesWritten = 0;
@@ -29,6 +30,7 @@ public:
     int syncData(int fd) override;
     int syncFolder(int dirFd) override;
     ssize_t readBack(int fd, void* data, size_t length, off_t offset) override;
+    int rename(int dirFd, const char* from, const char* to) override;
 
 private:
     // How much of length may still go through; -1 with errno when nothing may.

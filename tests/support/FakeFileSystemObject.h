@@ -16,7 +16,7 @@ namespace qel::test {
 class FakeFileSystemObject final : public FileSystemObject {
 public:
     struct Call {
-        QString operation; // "GetFile", "FolderExists", "CreateFolder", "CopyFile"
+        QString operation; // "GetFile", "FolderExists", "CreateFolder", "CopyFile", "beginRun"
         QString first;
         QString second;
     };
@@ -54,7 +54,7 @@ public:
     bool FolderExists(const QString& path) override;
     void CreateFolder(const QString& path) override;
     void CopyFile(const QString& source, const QString& destination, bool overwrite) override;
-    void beginRun() override {}
+    void beginRun(const QString& drive) override { record(QStringLiteral("beginRun"), drive); }
 
 private:
     struct Failure {

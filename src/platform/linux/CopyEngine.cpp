@@ -1,11 +1,11 @@
 #include "platform/linux/CopyEngine.h"
 
+#include "platform/CopyPolicy.h"
 #include "platform/DosNames.h"
 #include "platform/linux/ErrnoMapping.h"
 #include "platform/linux/TargetFileSystem.h"
 #include "platform/linux/UniqueFd.h"
 
-#include <QRandomGenerator>
 #include <QScopeGuard>
 #include <algorithm>
 #include <array>
@@ -46,6 +46,10 @@ ssize_t CopyIo::readBack(int fd, void* data, size_t length, off_t offset) {
     return ::pread(fd, data, length, offset);
 }
 
+int CopyIo::rename(int dirFd, const char* from, const char* to) {
+    return ::renameat(dirFd, from, dirFd, to);
+}
+
 namespace {
 
 // Files are kept open from their copy to their rename (the lock marks them as
@@ -68,20 +72,6 @@ bool before(const timespec& a, const timespec& b) {
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
 
-// The target's name rides in the temporary one, so a name the disk cannot hold
-// is refused when the file is created: a FAT through FUSE loses the file that
-// a refused rename was to move.
-QByteArray randomTempName(const QByteArray& targetName) {
-    static constexpr char kChars[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    QByteArray name(kTempPrefix);
-    for (int i = 0; i < 6; ++i)
-        name += kChars[QRandomGenerator::system()->bounded(int(sizeof kChars - 1))];
-    if (name.size() + 1 + targetName.size() <= NAME_MAX)
-        name += '-' + targetName;
-    return name;
-}
-
 // What a file system that keeps no such thing (times before 1980 on FAT, or
 // none at all) says to a time stamp; the copy itself is still good.
 bool isRefusedExtra(int errnum) {
@@ -100,14 +90,8 @@ bool sameVersion(const struct stat& a, const struct stat& b) {
            sameTime(a.st_ctim, b.st_ctim);
 }
 
-QString kilobytes(off_t bytes) {
-    return QStringLiteral("%1 KB").arg(std::max<off_t>(1, (bytes + 1023) / 1024));
-}
-
-// FAT keeps modification times in two-second steps and no fraction.
-bool sameTimeOnDisk(const timespec& source, const timespec& target) {
-    return sameTime(source, target) ||
-           (target.tv_nsec == 0 && std::abs(source.tv_sec - target.tv_sec) <= 2);
+std::int64_t nanoseconds(const timespec& t) {
+    return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
 }
 
 // Holes read as zeros: hashed and, where a file system has no holes, written.
@@ -163,6 +147,12 @@ struct CopyEngine::Pending {
     timespec times[2] = {};    // the source's access and modification times
 };
 
+struct CopyEngine::Placed {
+    const CopyItem* item;
+    off_t size;
+    XXH64_hash_t checksum;
+};
+
 // One call's folders and the copies waiting for their flush and rename.
 struct CopyEngine::Step {
     int sourceDir;
@@ -171,7 +161,10 @@ struct CopyEngine::Step {
     bool overwrite;
     const std::function<void()>& checkMedium;
     std::vector<Pending> pending;
-    off_t largestFile = 0;
+    // Copies put in place by this call, read again at its end where a rename
+    // can touch file data (a FAT through FUSE rewrites directory clusters).
+    std::vector<Placed> placed;
+    Fat fat = Fat::None;
     long long freeRoom = -1; // bytes not claimed by pending copies; -1: not known
     bool roomIsShort = false;
     // The file being copied, for the message when it does not fit.
@@ -200,11 +193,11 @@ int CopyEngine::copy(int sourceDir, int targetDir, const QString& dosTargetDir,
     m_fileSystemSyncIsThorough = fileSystemSyncIsThorough(targetDir);
     m_targetDir = targetDir;
 
-    Step step{sourceDir, targetDir, dosTargetDir, overwrite, checkMedium, {}};
+    Step step{sourceDir, targetDir, dosTargetDir, overwrite, checkMedium, {}, {}};
     // Whatever way we leave, no temporary file of ours stays behind.
     const auto discardAll = qScopeGuard([&] { discard(targetDir, step.pending, 0); });
     checkCaseCollisions(step, items);
-    step.largestFile = largestFile(targetDir);
+    step.fat = fatOf(targetDir);
     step.freeRoom = freeBytes(targetDir);
 
     int regular = 0;
@@ -226,6 +219,10 @@ int CopyEngine::copy(int sourceDir, int targetDir, const QString& dosTargetDir,
             commit(step);
     }
     commit(step);
+    if (!m_fileSystemSyncIsThorough) {
+        for (const Placed& copy : step.placed)
+            verify(step, copy.item->targetName, copy.size, copy.checksum, *copy.item);
+    }
     return regular;
 }
 
@@ -255,9 +252,8 @@ void CopyEngine::removeStaleTemps(int targetDir) {
         close(fd);
         return;
     }
-    const std::size_t prefixLength = sizeof kTempPrefix - 1;
     while (const dirent* entry = readdir(dir)) {
-        if (strncmp(entry->d_name, kTempPrefix, prefixLength) != 0)
+        if (!isTempName(QString::fromUtf8(entry->d_name)))
             continue;
         struct stat st {};
         if (fstatat(targetDir, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
@@ -278,32 +274,19 @@ void CopyEngine::removeStaleTemps(int targetDir) {
 }
 
 void CopyEngine::checkCaseCollisions(const Step& step, const std::vector<CopyItem>& items) const {
-    std::vector<std::pair<QString, const CopyItem*>> folded;
-    folded.reserve(items.size());
+    std::vector<QString> names;
+    names.reserve(items.size());
     for (const CopyItem& item : items)
-        folded.emplace_back(hostNameToDos(item.targetName).toCaseFolded(), &item);
-    std::stable_sort(folded.begin(), folded.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    const auto isFile = [&](const CopyItem* item) {
+        names.push_back(hostNameToDos(item.targetName));
+    const auto pair = caseCollision(names, [&](std::size_t i) {
         struct stat st {};
-        return fstatat(step.sourceDir, item->sourceName.constData(), &st, 0) == 0 &&
+        return fstatat(step.sourceDir, items[i].sourceName.constData(), &st, 0) == 0 &&
                S_ISREG(st.st_mode);
-    };
-    for (std::size_t i = 0; i + 1 < folded.size(); ++i) {
-        const CopyItem* first = folded[i].second;
-        const CopyItem* second = folded[i + 1].second;
-        if (folded[i].first != folded[i + 1].first || first->targetName == second->targetName ||
-            !isFile(first) || !isFile(second))
-            continue;
-        // Asked only now: most steps have no such pair and need no probe.
-        if (!foldsCase(step.targetDir))
-            return;
-        throw Error(err::FileAlreadyExists,
-                    QStringLiteral("%1 and %2 differ only in case, and %3 does not tell such "
-                                   "names apart, so one copy would replace the other. Rename "
-                                   "one of them, then back up again.")
-                        .arg(first->dosSource, second->dosSource, step.dosTargetDir));
-    }
+    });
+    // The folder is asked only now: most steps have no such pair and need no probe.
+    if (pair && foldsCase(step.targetDir))
+        throw caseCollisionError(items[pair->first].dosSource, items[pair->second].dosSource,
+                                 step.dosTargetDir);
 }
 
 bool CopyEngine::copyItem(Step& step, const CopyItem& item) {
@@ -311,40 +294,25 @@ bool CopyEngine::copyItem(Step& step, const CopyItem& item) {
         if (!step.pending.empty() && step.pending.back().item == &item)
             discard(step.targetDir, step.pending, step.pending.size() - 1);
     };
-    bool changedBefore = false;
-    for (;;) {
+    const auto copyOnce = [&] {
         try {
             return copyOne(step, item);
-        } catch (const OutOfRoom& room) {
+        } catch (...) {
             dropTemp();
-            if (step.pending.empty()) {
-                const QString text =
-                    room.forEntry
-                        ? QStringLiteral("Disk full: %1 has no room for another file, so %2 "
-                                         "cannot be %3")
-                              .arg(step.dosTargetDir, item.dosTarget,
-                                   step.replacing ? QStringLiteral("replaced safely")
-                                                  : QStringLiteral("copied"))
-                        : QStringLiteral("Disk full: %1 needs %2 more to be %3")
-                              .arg(item.dosTarget, kilobytes(step.size - room.written),
-                                   step.replacing ? QStringLiteral("replaced safely")
-                                                  : QStringLiteral("copied"));
-                throw Error(err::DiskFull, text);
-            }
+            throw;
+        }
+    };
+    for (;;) {
+        try {
+            return copyHoldingStill(item.dosSource, copyOnce);
+        } catch (const OutOfRoom& room) {
+            if (step.pending.empty())
+                throw room.forEntry
+                    ? noEntryError(step.dosTargetDir, item.dosTarget, step.replacing)
+                    : noRoomError(item.dosTarget, step.size - room.written, step.replacing);
             // The pending copies' old versions give their room back once renamed.
             step.roomIsShort = true;
             commit(step);
-        } catch (const SourceChanged&) {
-            dropTemp();
-            if (changedBefore)
-                throw Error(err::PathFileAccessError,
-                            QStringLiteral("%1 changed while it was being copied. Close the "
-                                           "program that writes to it, then back up again.")
-                                .arg(item.dosSource));
-            changedBefore = true;
-        } catch (const Error&) {
-            dropTemp();
-            throw;
         }
     }
 }
@@ -376,8 +344,7 @@ bool CopyEngine::copyOne(Step& step, const CopyItem& item) {
     step.replacing = false;
     if (fstatat(step.targetDir, item.targetName.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
         if (S_ISDIR(existing.st_mode))
-            throw Error(err::PathFileAccessError,
-                        QStringLiteral("A folder stands where %1 should go").arg(item.dosTarget));
+            throw folderInTheWayError(item.dosTarget);
         if (!step.overwrite)
             throw Error(err::FileAlreadyExists);
         // Copying a file onto itself would truncate the only copy.
@@ -389,21 +356,23 @@ bool CopyEngine::copyOne(Step& step, const CopyItem& item) {
     } else if (errno != ENOENT) {
         throw errnoError(errno, IoSide::Destination, item.dosTarget);
     }
-    if (st.st_size > step.largestFile)
-        throw Error(err::PathFileAccessError,
-                    QStringLiteral("%1 is larger than 4 GB and cannot be copied to %2: a file on "
-                                   "a FAT disk holds at most 4 GB")
-                        .arg(item.dosSource, step.dosTargetDir));
+    if (step.fat != Fat::None) {
+        if (st.st_size > kFatLargestFile)
+            throw tooLargeForFatError(item.dosSource, step.dosTargetDir);
+        // Its temporary name is an 8.3 one, so FAT's rules are asked here,
+        // before any data is written.
+        if (!fatHoldsName(QString::fromUtf8(item.targetName), step.fat == Fat::Fuse))
+            throw nameRefusedError(item.dosSource, step.dosTargetDir);
+    }
 
     step.size = st.st_size;
     if (step.freeRoom >= 0) {
         // When the copies waiting for their rename leave too little room,
         // they go first and their old versions make room.
-        const long long need = (static_cast<long long>(st.st_size) + 4095) / 4096 * 4096;
-        if (need > step.freeRoom && !step.pending.empty())
+        if (missingRoom(st.st_size, step.freeRoom) > 0 && !step.pending.empty())
             commit(step);
         if (step.freeRoom >= 0)
-            step.freeRoom -= need;
+            step.freeRoom -= roomFor(st.st_size);
     }
 
     Pending temp;
@@ -411,7 +380,7 @@ bool CopyEngine::copyOne(Step& step, const CopyItem& item) {
     // Owner read permission lets a later run open (and lock) the file to clean it up.
     const mode_t mode = (st.st_mode & 0777) | S_IRUSR;
     for (int attempt = 0; attempt < 100 && !temp.fd.valid(); ++attempt) {
-        temp.tempName = randomTempName(item.targetName);
+        temp.tempName = tempFileName(item.targetName, step.fat != Fat::None, NAME_MAX);
         temp.fd.reset(openat(step.targetDir, temp.tempName.constData(),
                              O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
         if (temp.fd.valid() || errno == EEXIST)
@@ -434,15 +403,22 @@ bool CopyEngine::copyOne(Step& step, const CopyItem& item) {
     m_direct =
         st.st_size >= kDirectWriteFrom && fcntl(out, F_SETFL, fcntl(out, F_GETFL) | O_DIRECT) == 0;
     XXH3_64bits_reset(m_hash.get());
-    copyData(in.get(), out, st.st_size, item);
-    step.pending.back().size = st.st_size;
-    step.pending.back().checksum = XXH3_64bits_digest(m_hash.get());
+    const bool whole = copyData(in.get(), out, st.st_size, item);
+    Pending& copy = step.pending.back();
+    copy.size = st.st_size;
+    copy.checksum = XXH3_64bits_digest(m_hash.get());
     struct stat after {};
     if (fstat(in.get(), &after) != 0)
         throw errnoError(errno, IoSide::Source, item.dosSource);
     if (!sameVersion(st, after))
         throw SourceChanged{};
-    Pending& copy = step.pending.back();
+    if (!whole)
+        throw sourceShortError(item.dosSource);
+    // A writer through a shared map changes neither size nor times: the copy
+    // is a version the file really had only if its bytes are still those read.
+    if (hashFile(in.get(), st.st_size, IoSide::Source, item.dosSource) != st.st_size ||
+        XXH3_64bits_digest(m_hash.get()) != copy.checksum)
+        throw SourceChanged{};
     copy.times[0] = st.st_atim;
     copy.times[1] = st.st_mtim;
     if (futimens(out, copy.times) != 0 && !isRefusedExtra(errno))
@@ -453,7 +429,7 @@ bool CopyEngine::copyOne(Step& step, const CopyItem& item) {
 bool CopyEngine::alreadyThere(Step& step, const CopyItem& item, int in, const struct stat& source,
                               const struct stat& target) {
     if (!S_ISREG(target.st_mode) || target.st_size != source.st_size ||
-        !sameTimeOnDisk(source.st_mtim, target.st_mtim))
+        !sameTimeOnDisk(nanoseconds(source.st_mtim), nanoseconds(target.st_mtim), 1'000'000'000))
         return false;
     // Read past the cache where the file system allows: a large copy was
     // written that way, and filling the cache with it costs more than the reads.
@@ -482,7 +458,7 @@ bool CopyEngine::alreadyThere(Step& step, const CopyItem& item, int in, const st
     return fstat(in, &after) == 0 && sameVersion(source, after);
 }
 
-void CopyEngine::copyData(int in, int out, off_t size, const CopyItem& item) {
+bool CopyEngine::copyData(int in, int out, off_t size, const CopyItem& item) {
     // Only the data regions are copied, so a sparse file stays sparse and costs
     // nothing for its holes.
     off_t end = size;
@@ -511,7 +487,7 @@ void CopyEngine::copyData(int in, int out, off_t size, const CopyItem& item) {
         written = dataStart + copied;
         hashed = written;
         if (copied < length)
-            return; // the source shrank while we read it; the caller sees it changed
+            return false; // the source ended early: it shrank, or it cannot be read
         position = dataEnd;
     }
     hashZeros(m_hash.get(), end - hashed);
@@ -522,6 +498,7 @@ void CopyEngine::copyData(int in, int out, off_t size, const CopyItem& item) {
             writeFailed(errno, out, item);
         extendWithZeros(out, written, end, item);
     }
+    return true;
 }
 
 off_t CopyEngine::copyRegion(int in, int out, off_t offset, off_t length, const CopyItem& item) {
@@ -609,37 +586,44 @@ void CopyEngine::writeFailed(int errnum, int out, const CopyItem& item) const {
     throw errnoError(errnum, IoSide::Destination, item.dosTarget);
 }
 
-void CopyEngine::verify(const Step& step, const Pending& copy) {
+void CopyEngine::verify(const Step& step, const QByteArray& name, off_t size,
+                        XXH64_hash_t checksum, const CopyItem& item) {
     // A fresh descriptor reads what any later reader of the medium gets: a FAT
     // through FUSE gives back zeros for a small file through the one that wrote
     // it. O_DIRECT skips the cache; where it is refused, the pages (clean since
     // the flush) are dropped instead.
-    const char* name = copy.tempName.constData();
-    UniqueFd fd(openat(step.targetDir, name, O_RDONLY | O_DIRECT | O_NOFOLLOW | O_CLOEXEC));
+    UniqueFd fd(
+        openat(step.targetDir, name.constData(), O_RDONLY | O_DIRECT | O_NOFOLLOW | O_CLOEXEC));
     if (!fd.valid() && errno == EINVAL) {
-        fd.reset(openat(step.targetDir, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        fd.reset(openat(step.targetDir, name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
         if (fd.valid())
             posix_fadvise(fd.get(), 0, 0, POSIX_FADV_DONTNEED);
     }
     if (!fd.valid())
-        throw errnoError(errno, IoSide::Destination, copy.item->dosTarget);
-    XXH3_64bits_reset(m_hash.get());
+        throw errnoError(errno, IoSide::Destination, item.dosTarget);
     struct stat st {};
     if (fstat(fd.get(), &st) != 0)
-        throw errnoError(errno, IoSide::Destination, copy.item->dosTarget);
+        throw errnoError(errno, IoSide::Destination, item.dosTarget);
+    const off_t checked = hashFile(fd.get(), st.st_size, IoSide::Destination, item.dosTarget);
+    if (checked != size || XXH3_64bits_digest(m_hash.get()) != checksum)
+        throw copyMismatchError(item.dosSource, step.dosTargetDir);
+}
+
+off_t CopyEngine::hashFile(int fd, off_t size, IoSide side, const QString& dosPath) {
+    XXH3_64bits_reset(m_hash.get());
     // While one block is hashed, the next is read.
     char* buffers[2] = {m_aligned.get(), m_second.get()};
     off_t checked = 0;
-    while (checked < st.st_size) {
-        off_t dataStart = lseek(fd.get(), checked, SEEK_DATA);
-        off_t dataEnd = st.st_size;
+    while (checked < size) {
+        off_t dataStart = lseek(fd, checked, SEEK_DATA);
+        off_t dataEnd = size;
         if (dataStart < 0) {
             if (errno != ENXIO)
                 dataStart = checked; // no hole support: all of it is data
             else
                 dataStart = dataEnd; // a hole up to the end
-        } else if (const off_t hole = lseek(fd.get(), dataStart, SEEK_HOLE); hole >= 0) {
-            dataEnd = std::min(hole, st.st_size);
+        } else if (const off_t hole = lseek(fd, dataStart, SEEK_HOLE); hole >= 0) {
+            dataEnd = std::min(hole, size);
         }
         hashZeros(m_hash.get(), dataStart - checked);
         checked = dataStart;
@@ -647,12 +631,14 @@ void CopyEngine::verify(const Step& step, const Pending& copy) {
         const auto readAt = [&](char* buffer, off_t at) -> ssize_t {
             const off_t left = std::min<off_t>(dataEnd - at, off_t(kBufferSize));
             for (;;) {
-                const ssize_t n = m_io.readBack(fd.get(), buffer, wholeBlocks(size_t(left)), at);
+                const ssize_t n = side == IoSide::Destination
+                                      ? m_io.readBack(fd, buffer, wholeBlocks(size_t(left)), at)
+                                      : ::pread(fd, buffer, size_t(left), at);
                 if (n >= 0)
                     return std::min<ssize_t>(n, left);
-                if (errno == EINVAL && leaveDirect(fd.get()))
+                if (errno == EINVAL && leaveDirect(fd))
                     // A file system that takes O_DIRECT only in part.
-                    posix_fadvise(fd.get(), 0, 0, POSIX_FADV_DONTNEED);
+                    posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
                 else if (errno != EINTR)
                     return -errno;
             }
@@ -661,7 +647,7 @@ void CopyEngine::verify(const Step& step, const Pending& copy) {
         for (int b = 0; checked < dataEnd; b ^= 1) {
             const ssize_t n = next.get();
             if (n < 0)
-                throw errnoError(int(-n), IoSide::Destination, copy.item->dosTarget);
+                throw errnoError(int(-n), side, dosPath);
             if (n == 0)
                 break;
             if (checked + n < dataEnd)
@@ -672,13 +658,7 @@ void CopyEngine::verify(const Step& step, const Pending& copy) {
         if (checked < dataEnd)
             break; // shorter than it says
     }
-    // Reading it moved its access time; the copy keeps the source's.
-    futimens(copy.fd.get(), copy.times);
-    if (checked != copy.size || XXH3_64bits_digest(m_hash.get()) != copy.checksum)
-        throw Error(err::DeviceIOError,
-                    QStringLiteral("The copy of %1 on drive %2 does not match the original; the "
-                                   "disk may be faulty")
-                        .arg(copy.item->dosSource, step.dosTargetDir.left(2)));
+    return checked;
 }
 
 void CopyEngine::commit(Step& step) {
@@ -699,8 +679,11 @@ void CopyEngine::commit(Step& step) {
     std::size_t verified = 0;
     std::optional<Error> mismatch;
     for (; verified < pending.size() && !mismatch; ++verified) {
+        const Pending& copy = pending[verified];
         try {
-            verify(step, pending[verified]);
+            verify(step, copy.tempName, copy.size, copy.checksum, *copy.item);
+            // Reading it moved its access time; the copy keeps the source's.
+            futimens(copy.fd.get(), copy.times);
         } catch (const Error& e) {
             mismatch = e;
         }
@@ -718,12 +701,20 @@ void CopyEngine::commit(Step& step) {
     for (; renamed < pending.size(); ++renamed) {
         const Pending& p = pending[renamed];
         step.checkMedium();
-        if (renameat(step.targetDir, p.tempName.constData(), step.targetDir,
-                     p.item->targetName.constData()) != 0) {
-            if (errno == EINVAL)
+        if (m_io.rename(step.targetDir, p.tempName.constData(), p.item->targetName.constData()) !=
+            0) {
+            const int e = errno;
+            if (e == EINVAL)
                 throw nameRefusedError(p.item->dosSource, step.dosTargetDir);
-            throw errnoError(errno, IoSide::Destination, p.item->dosTarget);
+            // Not a write-protected disk (that is EROFS or EACCES): a medium or
+            // a FUSE layer that forbids this rename, or a FAT folder that is full.
+            if (e == EPERM)
+                throw meansOutOfRoom(e, step.targetDir, step.targetDir)
+                    ? noEntryError(step.dosTargetDir, p.item->dosTarget, true)
+                    : renameRefusedError(p.item->dosTarget, QStringLiteral("operation not permitted"));
+            throw errnoError(e, IoSide::Destination, p.item->dosTarget);
         }
+        step.placed.push_back({p.item, p.size, p.checksum});
     }
     if (m_io.syncFolder(step.targetDir) != 0)
         throw errnoError(errno, IoSide::Destination, step.dosTargetDir);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/IoSide.h"
+
 #include <QByteArray>
 #include <QString>
 #include <functional>
@@ -28,6 +30,8 @@ public:
     // As pread(2) of a copy, once it is durable, through a descriptor of its own
     // that reads from the medium (O_DIRECT, or its cached pages dropped).
     virtual ssize_t readBack(int fd, void* data, size_t length, off_t offset);
+    // As renameat(2) within one folder: 0, or -1 and errno.
+    virtual int rename(int dirFd, const char* from, const char* to);
 };
 
 // One file to copy: its host name in the source and in the destination folder,
@@ -74,9 +78,9 @@ public:
 
 private:
     struct Pending;
+    struct Placed;
     struct Step;
     struct OutOfRoom;
-    struct SourceChanged {};
 
     static void discard(int targetDir, std::vector<Pending>& pending, std::size_t from);
     static void removeStaleTemps(int targetDir);
@@ -85,12 +89,19 @@ private:
     bool copyOne(Step& step, const CopyItem& item);
     bool alreadyThere(Step& step, const CopyItem& item, int in, const struct stat& source,
                       const struct stat& target);
-    void copyData(int in, int out, off_t size, const CopyItem& item);
+    // False when the source gave fewer bytes than size.
+    bool copyData(int in, int out, off_t size, const CopyItem& item);
     off_t copyRegion(int in, int out, off_t offset, off_t length, const CopyItem& item);
     void extendWithZeros(int out, off_t from, off_t to, const CopyItem& item);
     void writeAll(int out, const char* data, size_t length, off_t offset, const CopyItem& item);
     void stopDirect(int out);
-    void verify(const Step& step, const Pending& copy);
+    // Hashes fd's bytes up to size into m_hash, holes as zeros (the source
+    // from the cache, a copy from the medium); returns how many there were.
+    off_t hashFile(int fd, off_t size, IoSide side, const QString& dosPath);
+    // Reads the copy named name afresh from the medium: 57 when it is not
+    // size bytes hashing to checksum.
+    void verify(const Step& step, const QByteArray& name, off_t size, XXH64_hash_t checksum,
+                const CopyItem& item);
     [[noreturn]] void writeFailed(int errnum, int out, const CopyItem& item) const;
     void commit(Step& step);
 
@@ -106,8 +117,5 @@ private:
     std::unique_ptr<char, void (*)(void*)> m_aligned;
     std::unique_ptr<char, void (*)(void*)> m_second; // the other of two blocks in flight
 };
-
-// The prefix of the temporary files the engine leaves while it copies.
-inline constexpr char kTempPrefix[] = ".~qel-";
 
 } // namespace qel

@@ -6,21 +6,20 @@
 #include "platform/linux/ErrnoMapping.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 
 namespace qel {
 
 namespace {
 
-bool isMountPoint(const QByteArray& folder, const struct statx& st) {
-    if (st.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT)
-        return st.stx_attributes & STATX_ATTR_MOUNT_ROOT;
-    // Older kernels: a mount point lies on another device than its parent.
-    struct stat parent {};
-    return stat((folder + "/..").constData(), &parent) != 0 ||
-           parent.st_dev != makedev(st.stx_dev_major, st.stx_dev_minor);
+// The file system at folder; nullopt when the folder is gone with its medium.
+std::optional<dev_t> deviceOf(const QByteArray& folder, QChar drive) {
+    struct stat st {};
+    if (stat(folder.constData(), &st) == 0)
+        return st.st_dev;
+    if (errno == ENOENT || errno == ENOTDIR)
+        return std::nullopt;
+    throw errnoError(errno, IoSide::Destination, QString(drive) + QStringLiteral(":\\"));
 }
 
 } // namespace
@@ -28,8 +27,18 @@ bool isMountPoint(const QByteArray& folder, const struct statx& st) {
 DestinationMedia::DestinationMedia(const Drives& drives)
     : m_drives(drives) {}
 
-void DestinationMedia::beginRun() {
+void DestinationMedia::beginRun(const QString& drive) {
     m_runMedia.clear();
+    const std::optional<QChar> letter = dosDriveLetter(drive);
+    if (!letter)
+        return;
+    std::optional<dev_t> medium;
+    try {
+        medium = deviceOf(folderOf(*letter), *letter);
+    } catch (const Error&) {
+        // Not ready, or not to be asked: the run's first check says so.
+    }
+    m_runMedia.emplace(*letter, medium);
 }
 
 void DestinationMedia::check(const QString& dosPath) {
@@ -40,32 +49,27 @@ std::function<void()> DestinationMedia::checker(const QString& dosPath) {
     const std::optional<QChar> letter = dosDriveLetter(dosPath);
     if (!letter)
         return [] {}; // not a DOS path: the operation itself says so
-    QByteArray folder;
+    const QByteArray folder = folderOf(*letter);
+    checkFolder(*letter, folder);
+    return [this, drive = *letter, folder] { checkFolder(drive, folder); };
+}
+
+QByteArray DestinationMedia::folderOf(QChar drive) const {
     try {
-        folder = m_drives.toHostPath(QString(*letter) + QStringLiteral(":\\"));
+        return m_drives.toHostPath(QString(drive) + QStringLiteral(":\\"));
     } catch (const Error& e) {
         if (e.number() == err::DeviceUnavailable)
             throw Error(err::DiskNotReady);
         throw;
     }
-    checkFolder(*letter, folder);
-    return [this, drive = *letter, folder] { checkFolder(drive, folder); };
 }
 
 void DestinationMedia::checkFolder(QChar drive, const QByteArray& folder) {
-    struct statx st {};
-    if (statx(AT_FDCWD, folder.constData(), 0, STATX_BASIC_STATS, &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            throw Error(err::DiskNotReady); // the medium took its folder along
-        throw errnoError(errno, IoSide::Destination, QString(drive) + QStringLiteral(":\\"));
-    }
-    if (isMountPoint(folder, st))
-        m_mountPoints.insert(folder);
-    else if (m_mountPoints.count(folder) != 0)
-        throw Error(err::DiskNotReady);
-    const dev_t device = makedev(st.stx_dev_major, st.stx_dev_minor);
-    const auto [medium, first] = m_runMedia.try_emplace(drive, device);
-    if (!first && medium->second != device)
+    const std::optional<dev_t> now = deviceOf(folder, drive);
+    if (!now)
+        throw Error(err::DiskNotReady); // the medium took its folder along
+    const auto [medium, first] = m_runMedia.try_emplace(drive, now);
+    if (!first && medium->second != now)
         throw Error(err::DiskNotReady);
 }
 

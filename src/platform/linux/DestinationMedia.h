@@ -5,28 +5,29 @@
 #include <QString>
 #include <functional>
 #include <map>
-#include <set>
+#include <optional>
 #include <sys/types.h>
 
 namespace qel {
 
 class Drives;
 
-// Keeps a run's writes on the media its destination drives held when it first
-// wrote to them. A medium pulled from a fixed mount folder leaves that folder
-// on the internal disk; writing there would put the backup where the user
-// never looks, and end in "Backup Complete".
+// Keeps a run's writes on the medium the user confirmed. A medium pulled from
+// a fixed mount folder leaves that folder on the internal disk; writing there
+// would put the backup where the user never looks, and end in "Backup
+// Complete". (The drive table never offers a mount folder left bare.)
 class DestinationMedia final {
 public:
     explicit DestinationMedia(const Drives& drives);
 
-    // A run starts, or starts again after the user was asked for a disk:
-    // each drive takes the medium it holds at the run's next write there.
-    void beginRun();
+    // The user confirmed drive ("a:") as the destination, or pressed OK after
+    // being asked for a disk: the file system it holds now is the run's. With
+    // none there now, every check of it fails until the next call. Other
+    // drives take the medium they hold at the run's first write there.
+    void beginRun(const QString& drive);
 
-    // Throws Error 71 (not ready) when the drive of dosPath has no medium, holds
-    // another file system than at the run's first write there, or its folder
-    // was a mount point and is one no longer; the first write takes the medium.
+    // Throws Error 71 (not ready) when the drive of dosPath has no medium or
+    // holds another file system than the run's.
     void check(const QString& dosPath);
     // check for the writes of one step: the drive's folder is looked up (and
     // its checks done) now, and only its medium at each call of what is
@@ -34,12 +35,13 @@ public:
     std::function<void()> checker(const QString& dosPath);
 
 private:
+    // The drive's folder; 71 when the drive is not ready.
+    QByteArray folderOf(QChar drive) const;
     void checkFolder(QChar drive, const QByteArray& folder);
 
     const Drives& m_drives;
-    std::map<QChar, dev_t> m_runMedia;
-    // Drive folders once seen as mount points, for as long as the program runs.
-    std::set<QByteArray> m_mountPoints;
+    // The run's medium in each drive; nullopt: none was there.
+    std::map<QChar, std::optional<dev_t>> m_runMedia;
 };
 
 } // namespace qel

@@ -69,12 +69,4 @@ Error errnoError(int errnum, IoSide side, const QString& dosPath) {
                                   : destinationError(errnum, dosPath);
 }
 
-Error nameRefusedError(const QString& dosPath, const QString& dosFolder) {
-    return Error(err::PathFileAccessError,
-                 QStringLiteral("%1: the disk in drive %2 cannot hold this name (FAT disks take "
-                                "no : * ? \" < > | or control characters, and some no letters "
-                                "beyond A to Z). Rename it, then back up again.")
-                     .arg(dosPath, dosFolder.left(2)));
-}
-
 } // namespace qel

@@ -12,8 +12,10 @@
 #include <climits>
 #include <cstdlib>
 #include <dirent.h>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace qel {
@@ -52,6 +54,18 @@ QByteArray canonical(const QByteArray& path) {
 bool isDirectory(const QByteArray& path) {
     struct stat st;
     return !path.isEmpty() && ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool isMountPoint(const QByteArray& folder) {
+    struct statx st {};
+    if (statx(AT_FDCWD, folder.constData(), 0, STATX_BASIC_STATS, &st) != 0)
+        return false;
+    if (st.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT)
+        return st.stx_attributes & STATX_ATTR_MOUNT_ROOT;
+    // Older kernels: a mount point lies on another device than its parent.
+    struct stat parent {};
+    return stat((folder + "/..").constData(), &parent) != 0 ||
+           parent.st_dev != makedev(st.stx_dev_major, st.stx_dev_minor);
 }
 
 // A drive is ready when its folder can be listed and entered.
@@ -268,6 +282,22 @@ LinuxDrives::LinuxDrives(DriveTableSources sources)
     : m_sources(std::move(sources)) {}
 
 QList<LinuxDrives::HostDrive> LinuxDrives::table() const {
+    QList<HostDrive> drives = lettersTable();
+    std::lock_guard lock(m_mutex);
+    for (HostDrive& drive : drives) {
+        if (!drive.ready)
+            continue;
+        // A folder once seen holding a medium is, when bare, a drive whose
+        // medium has gone: writing there would fill the internal disk.
+        if (isMountPoint(drive.root))
+            m_mountRoots.insert(drive.root);
+        else if (m_mountRoots.contains(drive.root))
+            drive.ready = false;
+    }
+    return drives;
+}
+
+QList<LinuxDrives::HostDrive> LinuxDrives::lettersTable() const {
     if (auto own = dosDevicesTable(call(m_sources.configHome), "/qel-trekkel/dosdevices"))
         return *own;
     const SortedMounts mounts = sortMounts(m_sources, m_sources.media ? m_sources.media->media()

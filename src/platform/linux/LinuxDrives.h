@@ -3,6 +3,7 @@
 #include "platform/Drives.h"
 
 #include <QHash>
+#include <QSet>
 #include <functional>
 #include <mutex>
 
@@ -64,6 +65,7 @@ public:
         bool ready = false;
         QString medium;
     };
+    // A drive folder once seen as a mount point is not ready while it is not one.
     QList<HostDrive> table() const;
 
     // A removable medium found for the table, mounted (root) or not (medium).
@@ -75,6 +77,7 @@ public:
     };
 
 private:
+    QList<HostDrive> lettersTable() const;
     QList<HostDrive> machineTable(const QList<Removable>& removable,
                                   const QList<QByteArray>& fixed) const;
     QList<HostDrive> withMedia(QList<HostDrive> drives, const QList<Removable>& removable) const;
@@ -94,6 +97,7 @@ private:
     DriveTableSources m_sources;
     mutable std::mutex m_mutex; // guards the hashes: copies may map paths off the UI thread
     QHash<QChar, QString> m_currentDirs;
+    mutable QSet<QByteArray> m_mountRoots; // drive folders once seen as mount points
     mutable QHash<QChar, QByteArray> m_mediaLetters; // letter -> key of its last medium
 };
 

@@ -1,7 +1,8 @@
 #include "platform/linux/LinuxFileSystemObject.h"
 
-#include "platform/DosNames.h"
+#include "platform/CopyPolicy.h"
 #include "platform/CopyTarget.h"
+#include "platform/DosNames.h"
 #include "platform/DosPath.h"
 #include "platform/Error.h"
 #include "platform/DosWildcard.h"
@@ -70,7 +71,7 @@ std::vector<Match> matchingEntries(int dirFd, const QString& pattern, const QStr
             break;
         }
         const QByteArray hostName(entry->d_name);
-        if (hostName == "." || hostName == ".." || hostName.startsWith(kTempPrefix))
+        if (hostName == "." || hostName == ".." || isTempName(QString::fromUtf8(hostName)))
             continue;
         QString dosName = hostNameToDos(hostName);
         if (matchesDosPattern(dosName, pattern))
@@ -214,8 +215,8 @@ void LinuxFileSystemObject::CopyFile(const QString& source, const QString& desti
         throw Error(err::FileNotFound);
 }
 
-void LinuxFileSystemObject::beginRun() {
-    m_media.beginRun();
+void LinuxFileSystemObject::beginRun(const QString& drive) {
+    m_media.beginRun(drive);
 }
 
 } // namespace qel

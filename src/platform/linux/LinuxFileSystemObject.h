@@ -20,7 +20,7 @@ public:
     bool FolderExists(const QString& path) override;
     void CreateFolder(const QString& path) override;
     void CopyFile(const QString& source, const QString& destination, bool overwrite) override;
-    void beginRun() override;
+    void beginRun(const QString& drive) override;
 
 private:
     const Drives& m_drives;

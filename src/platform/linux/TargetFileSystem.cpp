@@ -1,12 +1,11 @@
 #include "platform/linux/TargetFileSystem.h"
 
-#include "platform/linux/CopyEngine.h"
+#include "platform/CopyPolicy.h"
 #include "platform/linux/MountTable.h"
 
 #include <QRandomGenerator>
 #include <cerrno>
 #include <fcntl.h>
-#include <limits>
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -19,7 +18,6 @@ namespace qel {
 namespace {
 
 constexpr unsigned long kFuseMagic = 0x65735546;
-constexpr off_t kFatLargestFile = 0xFFFFFFFF;
 
 // The type a FUSE file system gives in the mount table ("fuse.fusefat").
 QByteArray fuseSubtype(int fd) {
@@ -50,16 +48,15 @@ QByteArray probeName(const char* kind) {
 
 } // namespace
 
-off_t largestFile(int dirFd) {
+Fat fatOf(int dirFd) {
     struct statfs fs {};
-    if (fstatfs(dirFd, &fs) == 0) {
-        if (fs.f_type == MSDOS_SUPER_MAGIC)
-            return kFatLargestFile;
-        if (fs.f_type == kFuseMagic && isFatSubtype(fuseSubtype(dirFd)))
-            return kFatLargestFile;
-    }
-    return std::numeric_limits<off_t>::max();
+    if (fstatfs(dirFd, &fs) != 0)
+        return Fat::None;
+    if (fs.f_type == MSDOS_SUPER_MAGIC)
+        return Fat::Kernel;
+    return fs.f_type == kFuseMagic && isFatSubtype(fuseSubtype(dirFd)) ? Fat::Fuse : Fat::None;
 }
+
 
 bool foldsCase(int dirFd) {
     const QByteArray lower = probeName("case-");

@@ -7,9 +7,10 @@ namespace qel {
 // What the file system holding a destination folder can take, asked of that
 // file system itself, never guessed from a drive letter.
 
-// The largest file it can hold: 4 GiB - 1 on FAT (also through FUSE), else
-// no limit of its own.
-off_t largestFile(int dirFd);
+// Whether it is a FAT, whose rules are the copy's there: none, the kernel's
+// driver, or one served through FUSE (whose character set is ASCII).
+enum class Fat { None, Kernel, Fuse };
+Fat fatOf(int dirFd);
 
 // Whether names that differ only in case name one file in this folder. A
 // probe file of ours is made, looked up in the other case and removed; false

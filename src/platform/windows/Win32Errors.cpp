@@ -1,5 +1,7 @@
 #include "platform/windows/Win32Errors.h"
 
+#include "platform/CopyPolicy.h"
+
 #include "platform/windows/Win32.h"
 
 namespace qel {
@@ -52,9 +54,7 @@ Error win32Error(unsigned long code, IoSide side, const QString& dosPath) {
                                                   dosPath));
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
-        return Error(err::PathFileAccessError,
-                     QStringLiteral("%1 is in use by another program; close it and try again")
-                         .arg(dosPath));
+        return fileInUseError(dosPath);
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
     case ERROR_FILENAME_EXCED_RANGE:
@@ -67,6 +67,25 @@ Error win32Error(unsigned long code, IoSide side, const QString& dosPath) {
                          .arg(source ? QStringLiteral("read") : QStringLiteral("write"), dosPath,
                               win32Text(code)));
     }
+}
+
+bool meansNoMedium(unsigned long code) {
+    switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_NOT_READY:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NET_NAME:
+        return true;
+    default:
+        return false;
+    }
+}
+
+Error rootError(unsigned long code, IoSide side, const QString& dosPath) {
+    if (meansNoMedium(code))
+        return Error(side == IoSide::Source ? err::DeviceUnavailable : err::DiskNotReady);
+    return win32Error(code, side, dosPath);
 }
 
 } // namespace qel

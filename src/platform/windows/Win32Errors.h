@@ -14,6 +14,14 @@ namespace qel {
 // holds or a name the system refuses 75 naming the file.
 Error win32Error(unsigned long code, IoSide side, const QString& dosPath);
 
+// Whether code, from a drive's root, means the drive has no medium: its
+// folder or device is missing (a stick not plugged in looks like this).
+bool meansNoMedium(unsigned long code);
+
+// win32Error for a call on a drive's root: no medium is 71 on the
+// destination (the disk the user is asked to insert), 68 on the source.
+Error rootError(unsigned long code, IoSide side, const QString& dosPath);
+
 // The system's English text for code, without the trailing line break.
 QString win32Text(unsigned long code);
 

@@ -1,5 +1,6 @@
 #include "platform/windows/WindowsCopyEngine.h"
 
+#include "platform/CopyPolicy.h"
 #include "platform/Error.h"
 #include "platform/windows/FolderEntries.h"
 #include "platform/windows/LongPath.h"
@@ -9,7 +10,6 @@
 #include "platform/windows/UniqueHandle.h"
 #include "platform/windows/Win32.h"
 
-#include <QRandomGenerator>
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -29,15 +29,6 @@ std::wstring joined(const QByteArray& folder, const QString& name) {
     return longPath(path + name.toUtf8());
 }
 
-QString randomTempName() {
-    static constexpr char kChars[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    QString name = QString::fromUtf16(kWindowsTempPrefix);
-    for (int i = 0; i < 6; ++i)
-        name += QLatin1Char(kChars[QRandomGenerator::system()->bounded(int(sizeof kChars - 1))]);
-    return name;
-}
-
 std::int64_t sizeOf(const BY_HANDLE_FILE_INFORMATION& info) {
     return (std::int64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
 }
@@ -48,13 +39,8 @@ bool sameVersion(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFOR
     return sizeOf(a) == sizeOf(b) && ticks(a.ftLastWriteTime) == ticks(b.ftLastWriteTime);
 }
 
-// FAT keeps last-write times in two-second steps and no fraction.
-bool sameTimeOnDisk(const FILETIME& source, const FILETIME& target) {
-    constexpr std::uint64_t kSecond = 10'000'000;
-    const std::uint64_t s = ticks(source);
-    const std::uint64_t t = ticks(target);
-    return s == t || (t % kSecond == 0 && std::max(s, t) - std::min(s, t) <= 2 * kSecond);
-}
+// FILETIME's 100-nanosecond ticks.
+constexpr std::int64_t kTicksPerSecond = 10'000'000;
 
 // Reads at offset without moving the handle's position; got is 0 at the end.
 bool readAt(HANDLE handle, char* data, DWORD length, std::int64_t offset, DWORD& got) {
@@ -65,14 +51,6 @@ bool readAt(HANDLE handle, char* data, DWORD length, std::int64_t offset, DWORD&
     if (ReadFile(handle, data, length, &got, &at))
         return true;
     return GetLastError() == ERROR_HANDLE_EOF;
-}
-
-QString kilobytes(std::int64_t bytes) {
-    return QStringLiteral("%1 KB").arg(std::max<std::int64_t>(1, (bytes + 1023) / 1024));
-}
-
-QString outcome(bool replacing) {
-    return replacing ? QStringLiteral("replaced safely") : QStringLiteral("copied");
 }
 
 } // namespace
@@ -110,6 +88,13 @@ struct WindowsCopyEngine::Step {
     std::wstring root;         // "A:\"
     std::wstring targetFolder; // for the room left
     VolumeFacts volume;
+    std::vector<Placed> placed; // copies put in place, in order
+};
+
+struct WindowsCopyEngine::Placed {
+    const Item* item;
+    std::int64_t size;
+    std::uint64_t checksum;
 };
 
 struct WindowsCopyEngine::Source {
@@ -158,17 +143,25 @@ int WindowsCopyEngine::copy(const QByteArray& sourceDir, const QByteArray& targe
               overwrite,
               (target.left(2) + u'\\').toStdWString(),
               longPath(targetDir),
+              {},
               {}};
     const auto volume = volumeFacts(step.root);
     if (!volume)
-        throw win32Error(GetLastError(), IoSide::Destination, dosTargetDir);
+        throw rootError(GetLastError(), IoSide::Destination, dosTargetDir);
     step.volume = *volume;
     removeStaleTemps(step);
     checkCaseCollisions(step, items);
 
     int regular = 0;
     for (const Item& item : items)
-        regular += copyItem(step, item) ? 1 : 0;
+        regular += copyHoldingStill(item.dosSource, [&] { return copyOne(step, item); }) ? 1 : 0;
+    // Some FAT drivers write a renamed file's directory entries over data of
+    // its neighbours: only copies still whole after every rename count.
+    if (step.volume.isFat()) {
+        for (const Placed& copy : step.placed)
+            verify(step, *copy.item, joined(step.targetDir, copy.item->targetName), copy.size,
+                   copy.checksum);
+    }
     return regular;
 }
 
@@ -177,8 +170,7 @@ void WindowsCopyEngine::removeStaleTemps(const Step& step) const {
     forEachEntry(step.targetDir, [&](const QString& name, unsigned long attributes) {
         // Left by any earlier run, this program's own included; a copy in
         // progress holds its file open without sharing, so it stays.
-        if (name.startsWith(QString::fromUtf16(kWindowsTempPrefix)) &&
-            !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        if (isTempName(name) && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
             DeleteFileW(joined(step.targetDir, name).c_str());
     });
 }
@@ -187,47 +179,21 @@ void WindowsCopyEngine::checkCaseCollisions(const Step& step,
                                             const std::vector<Item>& items) const {
     // Every Windows volume ignores case in names; only a case-sensitive source
     // folder (Wine's Unix folders) can hold two such names at all.
-    std::vector<std::pair<QString, const Item*>> folded;
-    folded.reserve(items.size());
+    std::vector<QString> names;
+    names.reserve(items.size());
     for (const Item& item : items)
-        folded.emplace_back(item.targetName.toCaseFolded(), &item);
-    std::stable_sort(folded.begin(), folded.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    const auto isFile = [&](const Item* item) {
+        names.push_back(item.targetName);
+    const auto pair = caseCollision(names, [&](std::size_t i) {
         const DWORD attributes =
-            GetFileAttributesW(joined(step.sourceDir, item->sourceName).c_str());
+            GetFileAttributesW(joined(step.sourceDir, items[i].sourceName).c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    };
-    for (std::size_t i = 0; i + 1 < folded.size(); ++i) {
-        const Item* first = folded[i].second;
-        const Item* second = folded[i + 1].second;
-        if (folded[i].first != folded[i + 1].first || first->targetName == second->targetName ||
-            !isFile(first) || !isFile(second))
-            continue;
-        throw Error(err::FileAlreadyExists,
-                    QStringLiteral("%1 and %2 differ only in case, and %3 does not tell such "
-                                   "names apart, so one copy would replace the other. Rename "
-                                   "one of them, then back up again.")
-                        .arg(first->dosSource, second->dosSource, step.dosTargetDir));
-    }
+    });
+    if (pair)
+        throw caseCollisionError(items[pair->first].dosSource, items[pair->second].dosSource,
+                                 step.dosTargetDir);
 }
 
-bool WindowsCopyEngine::copyItem(const Step& step, const Item& item) {
-    try {
-        return copyOne(step, item);
-    } catch (const SourceChanged&) {
-    }
-    try {
-        return copyOne(step, item);
-    } catch (const SourceChanged&) {
-        throw Error(err::PathFileAccessError,
-                    QStringLiteral("%1 changed while it was being copied. Close the program "
-                                   "that writes to it, then back up again.")
-                        .arg(item.dosSource));
-    }
-}
-
-bool WindowsCopyEngine::copyOne(const Step& step, const Item& item) {
+bool WindowsCopyEngine::copyOne(Step& step, const Item& item) {
     // Others may read and write it meanwhile; a writer shows in its status.
     Source source{
         item, UniqueHandle(CreateFileW(joined(step.sourceDir, item.sourceName).c_str(),
@@ -251,8 +217,7 @@ bool WindowsCopyEngine::copyOne(const Step& step, const Item& item) {
     WIN32_FILE_ATTRIBUTE_DATA existing{};
     if (GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &existing)) {
         if (existing.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            throw Error(err::PathFileAccessError,
-                        QStringLiteral("A folder stands where %1 should go").arg(item.dosTarget));
+            throw folderInTheWayError(item.dosTarget);
         if (!step.overwrite)
             throw Error(err::FileAlreadyExists);
         if (alreadyThere(source, target))
@@ -264,18 +229,16 @@ bool WindowsCopyEngine::copyOne(const Step& step, const Item& item) {
 
     const std::int64_t size = sizeOf(source.info);
     if (size > step.volume.largestFile())
-        throw Error(err::PathFileAccessError,
-                    QStringLiteral("%1 is larger than 4 GB and cannot be copied to %2: a file on "
-                                   "a FAT disk holds at most 4 GB")
-                        .arg(item.dosSource, step.dosTargetDir));
-    // FAT says its room exactly and compresses nothing: what cannot fit is
-    // not written at all.
+        throw tooLargeForFatError(item.dosSource, step.dosTargetDir);
     if (step.volume.isFat()) {
-        const std::int64_t free = freeBytes(step.targetFolder);
-        if (free >= 0 && size > free)
-            throw Error(err::DiskFull,
-                        QStringLiteral("Disk full: %1 needs %2 more to be %3")
-                            .arg(item.dosTarget, kilobytes(size - free), outcome(replacing)));
+        // Its temporary name is an 8.3 one: FAT's rules are asked here,
+        // before any data is written.
+        if (!fatHoldsName(item.targetName, false))
+            throw nameRefusedError(item.dosSource, step.dosTargetDir);
+        // FAT says its room exactly and compresses nothing: what cannot fit
+        // is not written at all.
+        if (const std::int64_t missing = missingRoom(size, freeBytes(step.targetFolder)))
+            throw noRoomError(item.dosTarget, missing, replacing);
     }
 
     TempFile temp = createTemp(step, item, replacing);
@@ -283,21 +246,57 @@ bool WindowsCopyEngine::copyOne(const Step& step, const Item& item) {
     BY_HANDLE_FILE_INFORMATION after{};
     if (!GetFileInformationByHandle(source.handle.get(), &after))
         throw win32Error(GetLastError(), IoSide::Source, item.dosSource);
-    if (!sameVersion(source.info, after) || temp.written != size)
+    if (!sameVersion(source.info, after))
         throw SourceChanged{};
+    if (temp.written != size)
+        throw sourceShortError(item.dosSource);
     // A volume that keeps no such time still holds a good copy.
     SetFileTime(temp.handle(), nullptr, &source.info.ftLastAccessTime,
                 &source.info.ftLastWriteTime);
     if (!FlushFileBuffers(temp.handle()) || !temp.close())
         throw win32Error(GetLastError(), IoSide::Destination, item.dosTarget);
     verify(step, item, temp.path(), size, temp.checksum);
+    // A writer may change a file without its size or time (a mapped view, or
+    // a time set only when it closes): the copy is a version the file really
+    // had only if its bytes are still those read.
+    if (hashSource(source) != temp.checksum)
+        throw SourceChanged{};
 
     checkSameVolume(step);
     if (!MoveFileExW(temp.path().c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        throw win32Error(GetLastError(), IoSide::Destination, item.dosTarget);
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_ACCESS_DENIED && isHeldOpen(target))
+            throw fileInUseError(item.dosTarget);
+        throw win32Error(code, IoSide::Destination, item.dosTarget);
+    }
     temp.renamed();
+    step.placed.push_back({&item, size, temp.checksum});
     return true;
+}
+
+std::uint64_t WindowsCopyEngine::hashSource(const Source& source) {
+    XXH3_64bits_reset(m_buffers->hash);
+    for (std::int64_t offset = 0;;) {
+        DWORD got = 0;
+        if (!readAt(source.handle.get(), m_buffers->data, kBufferSize, offset, got))
+            throw win32Error(GetLastError(), IoSide::Source, source.item.dosSource);
+        if (got == 0)
+            break;
+        XXH3_64bits_update(m_buffers->hash, m_buffers->data, got);
+        offset += got;
+    }
+    return XXH3_64bits_digest(m_buffers->hash);
+}
+
+bool WindowsCopyEngine::isHeldOpen(const std::wstring& path) {
+    // Another program's handle that does not share deletion keeps the file
+    // from being replaced; a refused disk would refuse this open differently.
+    UniqueHandle probe(CreateFileW(path.c_str(), DELETE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr));
+    return !probe.valid() && (GetLastError() == ERROR_SHARING_VIOLATION ||
+                              GetLastError() == ERROR_LOCK_VIOLATION);
 }
 
 bool WindowsCopyEngine::alreadyThere(const Source& source, const std::wstring& target) {
@@ -312,7 +311,9 @@ bool WindowsCopyEngine::alreadyThere(const Source& source, const std::wstring& t
         info.nFileIndexLow == source.info.nFileIndexLow)
         return true; // the source itself
     const std::int64_t size = sizeOf(source.info);
-    if (sizeOf(info) != size || !sameTimeOnDisk(source.info.ftLastWriteTime, info.ftLastWriteTime))
+    if (sizeOf(info) != size ||
+        !sameTimeOnDisk(std::int64_t(ticks(source.info.ftLastWriteTime)),
+                        std::int64_t(ticks(info.ftLastWriteTime)), kTicksPerSecond))
         return false;
     for (std::int64_t offset = 0; offset < size;) {
         DWORD got = 0;
@@ -332,7 +333,9 @@ WindowsCopyEngine::TempFile WindowsCopyEngine::createTemp(const Step& step, cons
                                                           bool replacing) {
     checkSameVolume(step);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::wstring path = joined(step.targetDir, randomTempName());
+        std::wstring path = joined(
+            step.targetDir,
+            QString::fromUtf8(tempFileName(item.targetName.toUtf8(), step.volume.isFat(), 255)));
         // Not shared: a later run's clean-up cannot delete it under us.
         const HANDLE handle =
             CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -344,10 +347,7 @@ WindowsCopyEngine::TempFile WindowsCopyEngine::createTemp(const Step& step, cons
             continue;
         // A full FAT root folder has no entry left, though the disk may have room.
         if (code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL || code == ERROR_CANNOT_MAKE)
-            throw Error(err::DiskFull,
-                        QStringLiteral("Disk full: %1 has no room for another file, so %2 "
-                                       "cannot be %3")
-                            .arg(step.dosTargetDir, item.dosTarget, outcome(replacing)));
+            throw noEntryError(step.dosTargetDir, item.dosTarget, replacing);
         throw win32Error(code, IoSide::Destination, item.dosTarget);
     }
     throw win32Error(ERROR_FILE_EXISTS, IoSide::Destination, item.dosTarget);
@@ -374,10 +374,7 @@ void WindowsCopyEngine::copyData(const Source& source, TempFile& temp, bool repl
             LARGE_INTEGER taken{};
             if (!GetFileSizeEx(temp.handle(), &taken))
                 taken.QuadPart = temp.written;
-            throw Error(err::DiskFull,
-                        QStringLiteral("Disk full: %1 needs %2 more to be %3")
-                            .arg(item.dosTarget, kilobytes(sizeOf(source.info) - taken.QuadPart),
-                                 outcome(replacing)));
+            throw noRoomError(item.dosTarget, sizeOf(source.info) - taken.QuadPart, replacing);
         }
         temp.written += got;
     }
@@ -392,10 +389,7 @@ void WindowsCopyEngine::verify(const Step& step, const Item& item, const std::ws
     if (!readBack(path, true, item, read, sum))
         readBack(path, false, item, read, sum);
     if (read != size || sum != checksum)
-        throw Error(err::DeviceIOError,
-                    QStringLiteral("The copy of %1 on drive %2 does not match the original; the "
-                                   "disk may be faulty")
-                        .arg(item.dosSource, step.dosTargetDir.left(2)));
+        throw copyMismatchError(item.dosSource, step.dosTargetDir);
 }
 
 bool WindowsCopyEngine::readBack(const std::wstring& path, bool unbuffered, const Item& item,

@@ -50,14 +50,17 @@ public:
 
 private:
     struct Step;
+    struct Placed;
     struct Source;
     class TempFile;
-    struct SourceChanged {};
 
     void removeStaleTemps(const Step& step) const;
     void checkCaseCollisions(const Step& step, const std::vector<Item>& items) const;
-    bool copyItem(const Step& step, const Item& item);
-    bool copyOne(const Step& step, const Item& item);
+    bool copyOne(Step& step, const Item& item);
+    // The source's bytes read again (from the cache), hashed.
+    std::uint64_t hashSource(const Source& source);
+    // Whether another program holds path open so that it cannot be replaced.
+    static bool isHeldOpen(const std::wstring& path);
     bool alreadyThere(const Source& source, const std::wstring& target);
     TempFile createTemp(const Step& step, const Item& item, bool replacing);
     void copyData(const Source& source, TempFile& temp, bool replacing);
@@ -70,8 +73,5 @@ private:
     struct Buffers;
     std::unique_ptr<Buffers> m_buffers;
 };
-
-// The prefix of the temporary files the engine leaves while it copies.
-inline constexpr char16_t kWindowsTempPrefix[] = u".~qel-";
 
 } // namespace qel

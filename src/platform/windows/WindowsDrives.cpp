@@ -74,9 +74,9 @@ QList<DriveEntry> WindowsDrives::entries() const {
 bool WindowsDrives::isReady(QChar letter) const {
     letter = letter.toUpper();
     // A letter whose root is gone (a mapping to nothing) may still answer
-    // for its volume.
+    // for its volume: the root itself must be there.
     return hasDrive(letter) && GetDriveTypeW(rootOf(letter).c_str()) != DRIVE_NO_ROOT_DIR &&
-           volumeLabel(letter, nullptr);
+           volumeLabel(letter, nullptr) && isFolder(dosRootOf(letter));
 }
 
 QString WindowsDrives::currentDirectory(QChar letter) const {

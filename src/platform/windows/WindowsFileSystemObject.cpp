@@ -1,5 +1,6 @@
 #include "platform/windows/WindowsFileSystemObject.h"
 
+#include "platform/CopyPolicy.h"
 #include "platform/CopyTarget.h"
 #include "platform/DosPath.h"
 #include "platform/DosWildcard.h"
@@ -58,7 +59,7 @@ QStringList matchingNames(const QByteArray& hostFolder, const QString& pattern,
     QStringList names;
     const unsigned long error = forEachEntry(hostFolder, [&](const QString& name, unsigned long attributes) {
         if (!(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) &&
-            !name.startsWith(QString::fromUtf16(kWindowsTempPrefix)) &&
+            !isTempName(name) &&
             matchesDosPattern(name, pattern))
             names.append(name);
     });
@@ -127,7 +128,7 @@ void WindowsFileSystemObject::CreateFolder(const QString& path) {
     const QByteArray host = readyHostPath(m_drives, dosFolder, IoSide::Destination);
     if (dosPath.isRoot())
         throw Error(err::FileAlreadyExists);
-    checkRunMedium(host, dosFolder);
+    checkRunMedium(host);
     if (!CreateDirectoryW(longPath(host).c_str(), nullptr))
         throw win32Error(GetLastError(), IoSide::Destination, dosFolder);
 }
@@ -154,25 +155,36 @@ void WindowsFileSystemObject::CopyFile(const QString& source, const QString& des
         items.push_back({name, target, sourceFolder.child(name).toString(),
                          targetFolder.child(target).toString()});
     }
-    checkRunMedium(targetHost, dosTargetFolder);
+    checkRunMedium(targetHost);
     WindowsCopyEngine engine;
     if (engine.copy(sourceHost, targetHost, dosTargetFolder, items, overwrite) == 0)
         throw Error(err::FileNotFound);
 }
 
-void WindowsFileSystemObject::beginRun() {
+void WindowsFileSystemObject::beginRun(const QString& drive) {
     m_runVolumes.clear();
+    if (const auto letter = dosDriveLetter(drive))
+        m_runVolumes.insert(*letter, mediumIn(*letter));
 }
 
-void WindowsFileSystemObject::checkRunMedium(const QByteArray& hostPath, const QString& dosPath) {
+std::optional<unsigned long> WindowsFileSystemObject::mediumIn(QChar drive) const {
+    // A root that is gone is a drive without its medium, whatever the volume says.
+    const std::wstring root{wchar_t(drive.unicode()), L':', L'\\'};
+    if (!m_drives.isReady(drive))
+        return std::nullopt;
+    const auto volume = volumeFacts(root);
+    return volume ? std::optional(volume->serial) : std::nullopt;
+}
+
+void WindowsFileSystemObject::checkRunMedium(const QByteArray& hostPath) {
     const QChar drive = QChar(hostPath.at(0)).toUpper();
-    const auto volume = volumeFacts({wchar_t(drive.unicode()), L':', L'\\'});
-    if (!volume)
-        throw win32Error(GetLastError(), IoSide::Destination, dosPath);
+    const auto now = mediumIn(drive);
+    if (!now)
+        throw Error(err::DiskNotReady);
     const auto known = m_runVolumes.constFind(drive);
     if (known == m_runVolumes.cend())
-        m_runVolumes.insert(drive, volume->serial);
-    else if (*known != volume->serial)
+        m_runVolumes.insert(drive, now);
+    else if (*known != now)
         throw Error(err::DiskNotReady);
 }
 

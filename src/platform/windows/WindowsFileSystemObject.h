@@ -5,6 +5,7 @@
 #include <QHash>
 
 #include <cstdint>
+#include <optional>
 
 namespace qel {
 
@@ -20,15 +21,17 @@ public:
     bool FolderExists(const QString& path) override;
     void CreateFolder(const QString& path) override;
     void CopyFile(const QString& source, const QString& destination, bool overwrite) override;
-    void beginRun() override;
+    void beginRun(const QString& drive) override;
 
 private:
-    // 71 when the drive of hostPath holds no medium, or another one than it
-    // held when the run first wrote there (its volume's serial number).
-    void checkRunMedium(const QByteArray& hostPath, const QString& dosPath);
+    // The serial number of the volume in drive; nullopt when it has none.
+    std::optional<unsigned long> mediumIn(QChar drive) const;
+    // 71 when the drive of hostPath holds no medium, or another one than the
+    // run's (taken at beginRun, or for another drive at its first write).
+    void checkRunMedium(const QByteArray& hostPath);
 
     const Drives& m_drives;
-    QHash<QChar, unsigned long> m_runVolumes;
+    QHash<QChar, std::optional<unsigned long>> m_runVolumes;
     // Temporary files written before this (a FILETIME) are an earlier run's.
 };
 

@@ -1,5 +1,7 @@
 #include "platform/windows/WindowsVolume.h"
 
+#include "platform/CopyPolicy.h"
+
 #include "platform/windows/Win32.h"
 
 #include <limits>
@@ -15,7 +17,9 @@ bool VolumeFacts::isFat() const {
 }
 
 std::int64_t VolumeFacts::largestFile() const {
-    return isFat() ? 0xFFFFFFFFll : std::numeric_limits<std::int64_t>::max();
+    return isFat() && fileSystem.compare(u"exFAT", Qt::CaseInsensitive) != 0
+               ? kFatLargestFile
+               : std::numeric_limits<std::int64_t>::max();
 }
 
 std::optional<VolumeFacts> volumeFacts(const std::wstring& root) {

@@ -14,7 +14,7 @@ struct VolumeFacts {
     QString fileSystem; // "FAT", "FAT32", "exFAT", "NTFS", ...
 
     bool isFat() const;
-    // 4 GiB - 1 on the FAT family, else no limit of its own.
+    // 4 GiB - 1 on FAT12/16/32, else (exFAT too) no limit of its own.
     std::int64_t largestFile() const;
 };
 

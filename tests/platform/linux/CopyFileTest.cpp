@@ -8,7 +8,9 @@
 #include <QThread>
 #include <csignal>
 #include <fcntl.h>
+#include <cstring>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -225,6 +227,17 @@ TEST_F(CopyFileTest, ACopyTheDiskDoesNotGiveBackIsNamedAndTheOldOneStays) {
                                           "the original; the disk may be faulty"));
     EXPECT_EQ(readFile(a("DATA/A.HST")), "old");
     EXPECT_TRUE(tempFiles(a("DATA")).isEmpty());
+
+    // A rename the medium forbids is no missing disk: the file is named.
+    m_io.corruptReadBack = false;
+    m_io.renameError = EPERM;
+    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")),
+              err::PathFileAccessError);
+    EXPECT_EQ(m_lastError, QStringLiteral("A:\\DATA\\A.HST could not be put in place: the disk in "
+                                          "drive A: refused it (operation not permitted). The "
+                                          "older copy is kept."));
+    EXPECT_EQ(readFile(a("DATA/A.HST")), "old");
+    EXPECT_TRUE(tempFiles(a("DATA")).isEmpty());
 }
 
 // A second backup of unchanged files writes nothing; a file whose bytes
@@ -341,6 +354,23 @@ TEST_F(CopyFileTest, ASourceThatChangesWhileItIsCopied) {
     };
     EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")), 0);
     EXPECT_EQ(readFile(a("DATA/A.HST")), pattern(200000, 'n') + "more");
+
+    // Through a shared map neither size nor times change: the bytes tell.
+    const int fd = open(c("DATA/A.HST").constData(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    const size_t size = 200004;
+    auto* map = static_cast<char*>(mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0));
+    ASSERT_NE(map, MAP_FAILED);
+    std::memset(map, 'm', size); // dirtied now, so the writes below move no time
+    m_io.failAfterBytes = m_io.bytesWritten + 50000;
+    m_io.atLimit = [&] {
+        std::memset(map, 'w', size);
+        m_io.failAfterBytes = -1;
+    };
+    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")), 0);
+    EXPECT_EQ(readFile(a("DATA/A.HST")), QByteArray(int(size), 'w'));
+    munmap(map, size);
+    close(fd);
 
     std::function<void()> keepWriting = [&] {
         append();

@@ -6,8 +6,10 @@
 #include "TestDisk.h"
 #include "platform/DosNames.h"
 #include "platform/Error.h"
+#include "platform/linux/LinuxDrives.h"
 #include "platform/linux/LinuxFileSystemObject.h"
 
+#include <QDir>
 #include <QThread>
 #include <csignal>
 #include <fcntl.h>
@@ -35,15 +37,16 @@ protected:
             EXPECT_EQ(m_disk->damage().toStdString(), "");
     }
     virtual Kind kind() const = 0;
+    virtual LinuxFileSystemObject& fso() { return m_fso; }
 
     // The Error raised by CopyFile, its description kept; 0 when none.
     int copy(const char* source, const char* destination) {
         return failure([&] {
-            m_fso.CopyFile(QString::fromLatin1(source), QString::fromLatin1(destination), true);
+            fso().CopyFile(QString::fromLatin1(source), QString::fromLatin1(destination), true);
         });
     }
     int createFolder(const QString& path) {
-        return failure([&] { m_fso.CreateFolder(path); });
+        return failure([&] { fso().CreateFolder(path); });
     }
     int failure(const std::function<void()>& operation) {
         try {
@@ -262,6 +265,21 @@ TEST_F(Floppy, ANameTheDiskCannotHoldIsNamed) {
     EXPECT_EQ(folderNames(a()), QList<QByteArray>{"ACCT1"});
 }
 
+// Whole as a new reader of the image sees it after every rename of a backup and
+// of its refresh (fusefat once wrote directory entries over renamed copies).
+TEST_F(Floppy, ABackupAndItsRefreshAreWholeOnTheImage) {
+    makeFolder(a("ACCT1"));
+    const auto name = [](int i) { return "ACCOUNT" + QByteArray::number(i) + ".CVT"; };
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < 9; ++i)
+            writeFile(c("ACCT1/") + name(i), pattern(700 + 300 * i + round, char('a' + i + round)));
+        ASSERT_EQ(copy("C:\\ACCT1\\*.CVT", "A:\\ACCT1\\"), 0) << m_error.toStdString();
+    }
+    EXPECT_EQ(m_disk->damage().toStdString(), "");
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(m_disk->imageFile("ACCT1/" + name(i)), pattern(701 + 300 * i, char('b' + i)));
+}
+
 TEST_F(Floppy, APulledDiskLeavesNothingHalfWrittenAndAKilledCopyIsClearedNextTime) {
     makeFolder(a("ACCT1"));
     writeFile(a("ACCT1/ACCT.CVD"), "old");
@@ -273,7 +291,7 @@ TEST_F(Floppy, APulledDiskLeavesNothingHalfWrittenAndAKilledCopyIsClearedNextTim
     m_disk->unmount();
     EXPECT_EQ(copy("C:\\ACCT1\\*.CVD", "A:\\ACCT1\\"), err::DiskNotReady);
     ASSERT_TRUE(m_disk->remount());
-    m_fso.beginRun(); // the user put it back and pressed OK
+    m_fso.beginRun(QStringLiteral("a:")); // the user put it back and pressed OK
     EXPECT_EQ(readFile(a("ACCT1/ACCT.HST")), pattern(50 * 1024, 'h'));
     EXPECT_EQ(readFile(a("ACCT1/ACCT.CVD")), "old");
 
@@ -285,7 +303,7 @@ TEST_F(Floppy, APulledDiskLeavesNothingHalfWrittenAndAKilledCopyIsClearedNextTim
     EXPECT_EQ(tempFiles(a("ACCT1")).size(), 1);
 
     QThread::sleep(2); // FAT times have two-second steps
-    m_fso.beginRun();  // a later run of the same program
+    m_fso.beginRun(QStringLiteral("a:"));  // a later run of the same program
     m_fso.CopyFile(QStringLiteral("C:\\ACCT1\\*.CVD"), QStringLiteral("A:\\ACCT1\\"), true);
     EXPECT_EQ(readFile(a("ACCT1/ACCT.CVD")), pattern(300 * 1024, 'n'));
     EXPECT_TRUE(tempFiles(a("ACCT1")).isEmpty());
@@ -293,9 +311,28 @@ TEST_F(Floppy, APulledDiskLeavesNothingHalfWrittenAndAKilledCopyIsClearedNextTim
 
 // --- a medium that goes away -------------------------------------------------
 
+// Through the real drive table, which follows a medium's mount folder.
 class Stick : public DiskTest {
 protected:
+    Stick() {
+        const QByteArray links = m_config + "/qel-trekkel/dosdevices";
+        QDir().mkpath(QString::fromUtf8(links));
+        symlink(m_a.constData(), (links + "/a:").constData());
+        symlink(c().constData(), (links + "/c:").constData());
+    }
+    DriveTableSources sources() {
+        DriveTableSources sources;
+        sources.configHome = [this] { return m_config; };
+        sources.mountInfo = sources.home = sources.currentDir = [this] { return c(); };
+        sources.winePrefix = [] { return QByteArray(); };
+        return sources;
+    }
     Kind kind() const override { return Kind::Tmpfs; }
+    LinuxFileSystemObject& fso() override { return m_stickFso; }
+
+    QByteArray m_config = root() + "/config";
+    LinuxDrives m_table{sources()};
+    LinuxFileSystemObject m_stickFso{m_table, m_io};
 };
 
 // Pulled from its fixed mount folder, a medium leaves that empty folder on the
@@ -304,7 +341,7 @@ protected:
 TEST_F(Stick, AMediumThatWentAwayIsNotReady) {
     writeFile(c("ACCT1/ACCT.HST"), "hst");
     writeFile(c("ACCT1/ACCT.CVD"), pattern(100 * 1024, 'd'));
-    m_fso.beginRun();
+    fso().beginRun(QStringLiteral("a:"));
     ASSERT_EQ(createFolder(QStringLiteral("A:\\ACCT1")), 0);
     ASSERT_EQ(copy("C:\\ACCT1\\*.HST", "A:\\ACCT1\\"), 0);
 
@@ -315,17 +352,38 @@ TEST_F(Stick, AMediumThatWentAwayIsNotReady) {
     };
     EXPECT_EQ(copy("C:\\ACCT1\\*.CVD", "A:\\ACCT1\\"), err::DiskNotReady);
 
-    m_fso.beginRun(); // OK without a disk in the drive
+    fso().beginRun(QStringLiteral("a:")); // OK without a disk in the drive
     EXPECT_EQ(createFolder(QStringLiteral("A:\\ACCT1")), err::DiskNotReady);
     EXPECT_EQ(copy("C:\\ACCT1\\*.HST", "A:\\"), err::DiskNotReady);
     EXPECT_TRUE(folderNames(m_a).isEmpty());
 
     ASSERT_TRUE(m_disk->remount()); // a disk put in, then OK
-    m_fso.beginRun();
+    fso().beginRun(QStringLiteral("a:"));
     EXPECT_EQ(copy("C:\\ACCT1\\*.HST", "A:\\"), 0);
     const TestDisk other(Kind::Tmpfs, m_a, root()); // another medium in its place
     ASSERT_TRUE(other.mounted());
     EXPECT_EQ(copy("C:\\ACCT1\\*.HST", "A:\\"), err::DiskNotReady);
+}
+
+// Gone after the destination was chosen and before the run's first write
+// (during the question, or the run's first message): the drive table, having
+// seen the medium there, no longer offers its bare folder.
+TEST_F(Stick, AMediumGoneBeforeTheFirstWriteIsAskedFor) {
+    writeFile(c("ACCT1/ACCT.HST"), "hst");
+    ASSERT_TRUE(m_table.isReady(u'A')); // the destination list shows it
+    m_disk->unmount();
+    fso().beginRun(QStringLiteral("a:")); // Yes
+    EXPECT_EQ(createFolder(QStringLiteral("A:\\ACCT1")), err::DiskNotReady);
+
+    ASSERT_TRUE(m_disk->remount());
+    fso().beginRun(QStringLiteral("a:")); // OK with the disk in
+    m_disk->unmount();
+    EXPECT_EQ(copy("C:\\ACCT1\\*.HST", "A:\\"), err::DiskNotReady);
+    EXPECT_TRUE(folderNames(m_a).isEmpty());
+
+    ASSERT_TRUE(m_disk->remount());
+    fso().beginRun(QStringLiteral("a:"));
+    EXPECT_EQ(copy("C:\\ACCT1\\*.HST", "A:\\"), 0);
 }
 
 } // namespace

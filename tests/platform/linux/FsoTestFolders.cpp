@@ -1,6 +1,7 @@
 #include "FsoTestFolders.h"
 
 #include "FailingCopyIo.h"
+#include "platform/CopyPolicy.h"
 #include "platform/linux/CopyEngine.h"
 #include "platform/linux/LinuxFileSystemObject.h"
 
@@ -48,7 +49,7 @@ QList<QByteArray> folderNames(const QByteArray& hostPath) {
 QList<QByteArray> tempFiles(const QByteArray& folder) {
     QList<QByteArray> temps;
     for (const QByteArray& name : folderNames(folder))
-        if (name.startsWith(kTempPrefix))
+        if (isTempName(QString::fromUtf8(name)))
             temps.append(name);
     return temps;
 }

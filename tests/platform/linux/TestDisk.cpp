@@ -137,6 +137,15 @@ QString TestDisk::damage() {
     return fsck.exitCode() == 0 ? QString() : QString::fromLocal8Bit(fsck.readAll());
 }
 
+QByteArray TestDisk::imageFile(const QByteArray& path) const {
+    QProcess mcopy;
+    mcopy.start(QStringLiteral("mcopy"),
+                {QStringLiteral("-n"), QStringLiteral("-i"), QString::fromUtf8(m_image),
+                 QStringLiteral("::") + QString::fromUtf8(path), QStringLiteral("-")});
+    return mcopy.waitForFinished() && mcopy.exitCode() == 0 ? mcopy.readAllStandardOutput()
+                                                              : QByteArray("(mcopy failed)");
+}
+
 bool TestDisk::remount() {
     unmount();
     m_mounted = mount();

@@ -30,6 +30,8 @@ public:
     // Unmounts a FAT disk and checks its image with fsck.fat -n: what it
     // reports when it finds damage, else empty (always empty for a tmpfs).
     QString damage();
+    // A file of the FAT image as mtools reads it, once damage() has unmounted it.
+    QByteArray imageFile(const QByteArray& path) const;
 
 private:
     bool mount();

@@ -140,6 +140,7 @@ struct CopyCase {
     bool identical = false;       // old copies hold the fresh contents already
     bool timesKept = true;        // fusefat's times are its own
     const char* source = nullptr; // a folder WineDrives.sh made; else one of fresh
+    const char* heldTarget = nullptr; // an old copy "another program" holds open
 };
 
 class CopyPromises : public WindowsCopy, public ::testing::WithParamInterface<CopyCase> {};
@@ -171,8 +172,10 @@ TEST_P(CopyPromises, EachTargetIsTheWholeNewCopyOrItsOldOne) {
     for (const FileSpec& f : c.fresh)
         writeFile(source + u'\\' + QLatin1String(f.name), content(f.kib, 'n'));
     HANDLE lock = INVALID_HANDLE_VALUE;
-    if (c.lockedSource)
-        lock = CreateFileW(wide(source + u'\\' + QLatin1String(c.lockedSource)).c_str(),
+    if (c.lockedSource || c.heldTarget)
+        lock = CreateFileW(wide(c.heldTarget ? folder + u'\\' + QLatin1String(c.heldTarget)
+                                             : source + u'\\' + QLatin1String(c.lockedSource))
+                               .c_str(),
                            GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
 
     EXPECT_EQ(failure([&] { m_fso.CopyFile(source + QStringLiteral("\\*.*"), destination, true); }),
@@ -234,6 +237,8 @@ const CopyCase kCases[] = {
     {"NoMedium", "n:\\ACCT1\\", {}, 0, {{"A.CVD", 1}}, nullptr, 71, nullptr, {}},
     {"LockedSource", "K:\\LOCKED\\", {{"A.CVD", 5}}, 0, {{"A.CVD", 10}, {"B.CVD", 10}}, "A.CVD",
      75, "A.CVD", {}},
+    {"HeldTarget", "K:\\HELD\\", {{"A.CVD", 5}}, 0, {{"A.CVD", 10}}, nullptr, 75,
+     "K:\\HELD\\A.CVD is in use by another program", {}, false, true, nullptr, "A.CVD"},
     {"FatFloppy", "o:\\ACCT1\\", {{"ACCT.CVD", 400}}, 0,
      {{"ACCT.CVD", 500}, {"Long Account Name.hst", 100}}, nullptr, 0, nullptr,
      {"ACCT.CVD", "Long Account Name.hst"}, false, false},

@@ -11,30 +11,23 @@ run_tests=0
 [[ ${1:-} == --test ]] && run_tests=1
 
 if ((run_tests)); then scripts/install-deps.sh --windows --wine; else scripts/install-deps.sh --windows; fi
-qt=$(scripts/windows-qt.sh build-win)
-toolchain=$root/cmake/toolchain-i686-w64-mingw32.cmake
-prefixes=$qt
-args=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$toolchain"
-      -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake)
-
+# The presets (CMakePresets.json) expect Qt and GoogleTest in build-win.
+scripts/windows-qt.sh build-win >/dev/null
+preset=win32
 if ((run_tests)); then
+  preset=win32-test
   # GoogleTest from Debian's own source, built once for the target.
-  gtest=$root/build-win/gtest
-  if [[ ! -f $gtest/lib/libgtest.a ]]; then
+  if [[ ! -f build-win/gtest/lib/libgtest.a ]]; then
     cmake -S /usr/src/googletest -B build-win/gtest-build -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$gtest" -DBUILD_GMOCK=OFF
+      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-w64-mingw32.cmake" \
+      -DCMAKE_INSTALL_PREFIX="$root/build-win/gtest" -DBUILD_GMOCK=OFF
     cmake --build build-win/gtest-build -j2
     cmake --install build-win/gtest-build
   fi
-  prefixes="$qt;$gtest"
-  args+=(-DBUILD_TESTING=ON -DCMAKE_CROSSCOMPILING_EMULATOR=wine)
-else
-  args+=(-DBUILD_TESTING=OFF)
 fi
 
-cmake -S . -B build-win/build -G Ninja "${args[@]}" \
-  -DCMAKE_PREFIX_PATH="$prefixes" -DCMAKE_FIND_ROOT_PATH="$prefixes"
-cmake --build build-win/build -j2
+cmake --preset $preset
+cmake --build --preset $preset
 rm -rf build-win/QEL_Trekkel
 cmake --install build-win/build --prefix build-win/QEL_Trekkel >/dev/null
 find build-win/QEL_Trekkel \( -name '*.dll' -o -name '*.exe' -o -name '*.com' \) -exec i686-w64-mingw32-strip --strip-unneeded {} +
@@ -45,6 +38,6 @@ if ((run_tests)) && ! scripts/wine-runs.sh; then
 elif ((run_tests)); then
   export WINEPREFIX=$root/build-win/wineprefix WINEARCH=win32 WINEDEBUG=-all
   scripts/wine-prefix.sh "$WINEPREFIX"
-  xvfb-run -a -s '-screen 0 1280x800x24' ctest --test-dir build-win/build --output-on-failure -j2
+  xvfb-run -a -s '-screen 0 1280x800x24' ctest --preset win32-test
   wineserver -k || true
 fi

@@ -27,7 +27,7 @@ for option in "$@"; do
         msitools wixl zip
       ) ;;
     --wine)
-      packages+=(wine wine32:i386 wine64 fonts-wine xclip) ;;
+      packages+=(wine wine32:i386 wine64 fonts-wine xclip tesseract-ocr) ;;
     *) echo "install-deps.sh: unknown option $option" >&2; exit 2 ;;
   esac
 done

@@ -18,8 +18,8 @@ step() {
 }
 
 build_package() {
-  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON >/dev/null
-  cmake --build build -j2 --target package
+  cmake --preset linux >/dev/null
+  cmake --build --preset linux --target package
 }
 
 validate() {

@@ -3,6 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF
-cmake --build build -j2
+cmake --preset linux -DBUILD_TESTING=OFF
+cmake --build --preset linux
 exec build/bin/QEL_Trekkel

@@ -3,6 +3,7 @@
 #include "app/ProgramRun.h"
 #include "backup/RunRecord.h"
 #include "cli/CommandLineStart.h"
+#include "controls/FormLayout.h"
 #include "help/ContextHelp.h"
 #include "help/HelpWindow.h"
 #include "help/HelpWindowViewer.h"
@@ -41,6 +42,12 @@ int main(int argc, char* argv[]) {
 
     QApplication qapp(argc, argv);
     qel::ProgramRun::describeApplication();
+    // Message boxes, menus, tooltips and the help window in the windows' own
+    // face, not the system's fonts (this also drops Qt's per-class ones):
+    // under Wine those are Wine's Tahoma, whose sizes up to 16 pixels are
+    // pixel drawings (embedded bitmaps) that lose strokes when drawn scaled
+    // for 125 or 150 %; the windows' face is outlines only.
+    qapp.setFont(qel::classicFont(8.25));
 
     qel::WindowsDrives drives;
     qel::DeviceWatcher deviceWatcher;

@@ -1,11 +1,11 @@
 #include "app/frmSplash.h"
 
+#include "controls/BorderOnly.h"
 #include "controls/FormLayout.h"
 #include "controls/Pictures.h"
 #include "help/ContextHelp.h"
 #include "help/ContextIDs.h"
 #include "platform/AppObject.h"
-#include "platform/BorderOnly.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>

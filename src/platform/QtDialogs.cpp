@@ -5,10 +5,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGridLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -18,6 +20,8 @@
 namespace qel {
 
 namespace {
+
+constexpr QChar kBreak(0x200B); // zero-width space: a place to wrap, never drawn
 
 // A message box that can refuse to be escaped or closed: a Yes/No question
 // must be answered with one of its two buttons.
@@ -34,6 +38,15 @@ protected:
             return;
         }
         QMessageBox::keyPressEvent(event);
+        // Ctrl+C copies the box's text: a path pasted elsewhere must not
+        // carry the wrapping points.
+        if (event->matches(QKeySequence::Copy)) {
+            if (QClipboard* clipboard = QGuiApplication::clipboard()) {
+                QString copied = clipboard->text();
+                if (copied.contains(kBreak))
+                    clipboard->setText(copied.remove(kBreak));
+            }
+        }
     }
 
     void closeEvent(QCloseEvent* event) override {
@@ -61,6 +74,36 @@ int titleWidthNeeded(const QString& title, const QFont& font) {
 }
 
 namespace {
+
+// Paths hold no spaces to wrap at: a wrapping point after each separator
+// keeps a long one inside a box of sensible width instead of one as wide as
+// the screen (or wider).
+QString withWrapPoints(const QString& text) {
+    // Longer runs would still widen the box past what the screen can show.
+    constexpr int kLongestRun = 40;
+    QString wrapped;
+    wrapped.reserve(text.size() + text.size() / 8);
+    int run = 0;
+    for (const QChar c : text) {
+        const bool separator = c == u'\\' || c == u'/';
+        // Never between the halves of a character or before its accents.
+        if (run >= kLongestRun && !separator && !c.isSpace() && !c.isLowSurrogate() &&
+            !c.isMark()) {
+            wrapped += kBreak;
+            run = 0;
+        }
+        wrapped += c;
+        if (separator) {
+            wrapped += kBreak;
+            run = 0;
+        } else if (c.isSpace()) {
+            run = 0;
+        } else {
+            ++run;
+        }
+    }
+    return wrapped;
+}
 
 // A short box would be narrower than its title, and the window manager
 // would cut the title.
@@ -197,7 +240,11 @@ Answer QtDialogs::MsgBox(const QString& text, Buttons buttons, Icon icon,
     box->setWindowTitle(title.isEmpty() ? m_app.Title() : title);
     // Descriptions may carry file names with "<" or "&"; never read them as markup.
     box->setTextFormat(Qt::PlainText);
-    box->setText(displayText(text));
+    const QString shown = displayText(text);
+    box->setText(withWrapPoints(shown));
+    // A screen reader reads the text as it is, without the wrapping points.
+    if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+        label->setAccessibleName(shown);
     box->setIcon(toQt(icon));
 
     const ButtonPair pair = toQt(buttons);

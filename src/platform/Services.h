@@ -17,6 +17,12 @@ class RunRecord;
 
 // The platform services, handed to every window. Only start-up creates the
 // real ones; tests hand in fakes.
+//
+// Two platform pieces are widgets and are chosen at link time instead: each
+// build compiles one controls/<platform>/ folder, which defines
+//   makeClipControl (controls/ClipControl.h)  the progress window's clip player;
+//   showBorderOnly  (controls/BorderOnly.h)   the splash's frame without a title.
+// A test that links qel_gui gets the real one of its platform.
 struct Services {
     AppObject& app;
     Drives& drives;

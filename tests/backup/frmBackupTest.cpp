@@ -1,7 +1,7 @@
 #include "backup/frmBackup.h"
 
 #include "AviWriter.h"
-#include "controls/AnimationControl.h"
+#include "controls/linux/LinuxClipControl.h"
 #include "MapDrives.h"
 #include "platform/Error.h"
 
@@ -36,7 +36,7 @@ protected:
         EXPECT_EQ(child<QLineEdit>(w, "Text1")->text(), " ");
         EXPECT_EQ(child<QLineEdit>(w, "Text2")->text(), " ");
         EXPECT_EQ(child<QProgressBar>(w, "prgFileCopy")->value(), 0);
-        EXPECT_FALSE(child<AnimationControl>(w, "Animation1")->isOpen());
+        EXPECT_FALSE(child<LinuxClipControl>(w, "Animation1")->isOpen());
     }
 
     QTemporaryDir m_dir;
@@ -123,7 +123,7 @@ TEST_F(frmBackupTest, IsCentredOnTheScreenWhenShown) {
 TEST_F(frmBackupTest, WritesReachTheControlsAndUnloadStartsTheNextShowBlank) {
     putClip();
     m_form.show();
-    auto& clip = static_cast<AnimationControl&>(m_form.animation());
+    auto& clip = static_cast<LinuxClipControl&>(m_form.animation());
     clip.Open("C:\\FILECOPY.AVI");
     clip.Play();
     m_form.setSourceLine("From:  C:\\DATA\\*.HST");
@@ -133,7 +133,7 @@ TEST_F(frmBackupTest, WritesReachTheControlsAndUnloadStartsTheNextShowBlank) {
     EXPECT_EQ(child<QLineEdit>(w, "Text1")->text(), "From:  C:\\DATA\\*.HST");
     EXPECT_EQ(child<QLineEdit>(w, "Text2")->text(), "  To:  a:\\DATA\\");
     EXPECT_EQ(child<QProgressBar>(w, "prgFileCopy")->value(), 60);
-    EXPECT_EQ(&clip, child<AnimationControl>(w, "Animation1"));
+    EXPECT_EQ(&clip, child<LinuxClipControl>(w, "Animation1"));
 
     m_form.unload();
     EXPECT_FALSE(w->isVisible());

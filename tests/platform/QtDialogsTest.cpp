@@ -4,9 +4,11 @@
 #include "platform/Error.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <atomic>
@@ -138,7 +140,9 @@ TEST_F(QtDialogsTest, ShowsTextIconAndTitleWithTheApplicationTitleWhenNoneIsGive
     };
     QList<Seen> seen;
     auto record = [&](QMessageBox& box) {
-        seen.push_back({box.windowTitle(), box.text(), box.icon(), box.windowModality()});
+        // Without the zero-width wrapping points, which are drawn as nothing.
+        seen.push_back({box.windowTitle(), box.text().remove(QChar(0x200B)), box.icon(),
+                        box.windowModality()});
         box.button(QMessageBox::Ok)->click();
     };
     whenBoxShows(record);
@@ -170,6 +174,36 @@ TEST_F(QtDialogsTest, BoxIsAtLeastAsWideAsItsTitleNeeds) {
         EXPECT_GE(width, needed) << title;
         EXPECT_GT(needed, 0) << title;
     }
+}
+
+// A path has no spaces to wrap at: without help the box grows as wide as the
+// screen and its end is cut off.
+TEST_F(QtDialogsTest, LongPathWrapsInsideABoxTheScreenShowsWhole) {
+    QString path = QStringLiteral("C:");
+    while (path.size() < 240)
+        path += QStringLiteral("\\PortfolioHistory2026");
+    path += QStringLiteral("\\") + QString(60, u'N') + QStringLiteral("\\ACCT1");
+    const QString text = QStringLiteral("File ") + path +
+                         QStringLiteral("\\*.HSTis not found. The file will not be backed up.");
+    int width = 0;
+    int screenWidth = 0;
+    QString drawn;
+    QString readOut;
+    whenBoxShows([&](QMessageBox& box) {
+        width = box.width();
+        screenWidth = box.screen()->availableGeometry().width();
+        const auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        drawn = label->text();
+        readOut = label->accessibleName();
+        QTest::keyClick(&box, Qt::Key_Return);
+    });
+    m_dialogs.MsgBox(text, Buttons::OK, Icon::Critical, DefaultButton::First, QString());
+
+    EXPECT_LE(width, screenWidth * 2 / 3);
+    // A wrapping point after each separator, and one inside the long name.
+    EXPECT_EQ(drawn.count(QChar(0x200B)), text.count(u'\\') + 1);
+    EXPECT_EQ(drawn.remove(QChar(0x200B)), text);
+    EXPECT_EQ(readOut, text);
 }
 
 TEST_F(QtDialogsTest, BoxWhoseOwnerWindowIsDestroyedAnswersSafely) {

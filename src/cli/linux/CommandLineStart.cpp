@@ -9,7 +9,7 @@
 #include "platform/linux/LinuxDirectoryLister.h"
 #include "platform/linux/LinuxDrives.h"
 #include "platform/linux/LinuxFileSystemObject.h"
-#include "platform/linux/SystemdScheduler.h"
+#include "platform/linux/LinuxScheduler.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -28,7 +28,7 @@ int startCommandLine(int argc, char* argv[]) {
                       .value_or(QString()),
                   QEL_VERSION_MAJOR, QEL_VERSION_MINOR, QEL_VERSION_PATCH);
     const RunRecord record(defaultRunRecordPath());
-    SystemdScheduler scheduler(
+    LinuxScheduler scheduler(
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
         QCoreApplication::applicationFilePath());
     CommandLineServices services{drives,

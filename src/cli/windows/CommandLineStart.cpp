@@ -6,10 +6,10 @@
 #include "backup/RunRecord.h"
 #include "cli/CommandLine.h"
 #include "platform/AppObject.h"
-#include "platform/windows/TaskScheduler.h"
 #include "platform/windows/WindowsDirectoryLister.h"
 #include "platform/windows/WindowsDrives.h"
 #include "platform/windows/WindowsFileSystemObject.h"
+#include "platform/windows/WindowsScheduler.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -29,7 +29,7 @@ int startCommandLine(int argc, char* argv[]) {
     const RunRecord record(defaultRunRecordPath());
     // The task starts the window program even when the console one schedules
     // it: a run at night opens no console window.
-    TaskScheduler scheduler(programDir + QStringLiteral("\\QEL_Trekkel.exe"));
+    WindowsScheduler scheduler(programDir + QStringLiteral("\\QEL_Trekkel.exe"));
     CommandLineServices services{drives,
                                  lister,
                                  app,

@@ -9,9 +9,9 @@
 #include "platform/windows/FolderEntries.h"
 #include "platform/windows/LongPath.h"
 #include "platform/windows/Win32Errors.h"
-#include "platform/windows/WindowsCopyEngine.h"
+#include "platform/windows/CopyEngine.h"
 #include "platform/windows/WindowsFile.h"
-#include "platform/windows/WindowsVolume.h"
+#include "platform/windows/Volume.h"
 // Last: it defines macros named like the program's operations.
 #include "platform/windows/Win32.h"
 
@@ -148,7 +148,7 @@ void WindowsFileSystemObject::CopyFile(const QString& source, const QString& des
     const QByteArray targetHost = readyHostPath(m_drives, dosTargetFolder, IoSide::Destination);
     checkTargetFolder(targetHost, dosTargetFolder);
 
-    std::vector<WindowsCopyEngine::Item> items;
+    std::vector<CopyEngine::Item> items;
     items.reserve(std::size_t(matches.size()));
     for (const QString& name : matches) {
         const QString& target = targetName.isEmpty() ? name : targetName;
@@ -156,7 +156,7 @@ void WindowsFileSystemObject::CopyFile(const QString& source, const QString& des
                          targetFolder.child(target).toString()});
     }
     checkRunMedium(targetHost);
-    WindowsCopyEngine engine;
+    CopyEngine engine;
     if (engine.copy(sourceHost, targetHost, dosTargetFolder, items, overwrite) == 0)
         throw Error(err::FileNotFound);
 }

@@ -12,7 +12,7 @@ namespace qel {
 class Drives;
 
 // The file-system object on Windows: DOS paths go through the drive table,
-// copies through WindowsCopyEngine's safe replace.
+// copies through CopyEngine's safe replace.
 class WindowsFileSystemObject final : public FileSystemObject {
 public:
     explicit WindowsFileSystemObject(const Drives& drives);

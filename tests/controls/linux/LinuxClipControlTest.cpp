@@ -1,8 +1,8 @@
-#include "controls/AnimationControl.h"
+#include "controls/linux/LinuxClipControl.h"
 
 #include "AviWriter.h"
 #include "MapDrives.h"
-#include "controls/AviDecoder.h"
+#include "controls/linux/AviDecoder.h"
 #include "platform/Error.h"
 
 #include <QApplication>
@@ -165,7 +165,7 @@ TEST_F(AnimationTest, ClipWhoseFramesExceedTheMemoryCapIsRefused) {
 
 TEST_F(AnimationTest, OpenShowsTheFirstFrameCentredOverButtonFace) {
     put("CLIP.AVI", test::aviBytes(solidClip({0xff0000, 0x00ff00}, 10)));
-    AnimationControl control(m_drives);
+    LinuxClipControl control(m_drives);
     control.resize(101, 40);
 
     control.Open("C:\\CLIP.AVI");
@@ -192,11 +192,11 @@ TEST_F(AnimationTest, OpenShowsTheFirstFrameCentredOverButtonFace) {
 
 TEST_F(AnimationTest, PlayLoopsTheWholeClipUntilStop) {
     put("LOOP.AVI", test::aviBytes(solidClip({0xff0000, 0x00ff00, 0x0000ff}, 100)));
-    AnimationControl control(m_drives);
+    LinuxClipControl control(m_drives);
     control.resize(20, 10);
     control.show();
     control.Open("C:\\LOOP.AVI");
-    QSignalSpy shown(&control, &AnimationControl::frameShown);
+    QSignalSpy shown(&control, &LinuxClipControl::frameShown);
 
     control.Play();
     QElapsedTimer clock;
@@ -242,7 +242,7 @@ class BadClipTest : public AnimationTest, public ::testing::WithParamInterface<B
 TEST_P(BadClipTest, OpenThrowsAndLeavesNoClipWhileStopAndCloseStayQuiet) {
     GetParam().make(hostPath("BAD.AVI"));
     put("GOOD.AVI", test::aviBytes(solidClip({0xff0000, 0x00ff00}, 10)));
-    AnimationControl control(m_drives);
+    LinuxClipControl control(m_drives);
     control.Open("C:\\GOOD.AVI");
     control.Play();
 
@@ -312,7 +312,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(AnimationTest, DriveThatIsNotReadyFailsWithDeviceUnavailable) {
-    AnimationControl control(m_drives);
+    LinuxClipControl control(m_drives);
     try {
         control.Open("A:\\FILECOPY.AVI");
         FAIL() << "no error";
@@ -322,7 +322,7 @@ TEST_F(AnimationTest, DriveThatIsNotReadyFailsWithDeviceUnavailable) {
 }
 
 TEST_F(AnimationTest, StopAndCloseWithoutAnyClipAreQuietAndPlayIsNot) {
-    AnimationControl control(m_drives);
+    LinuxClipControl control(m_drives);
     EXPECT_NO_THROW(control.Stop());
     EXPECT_NO_THROW(control.Close());
     EXPECT_THROW(control.Play(), Error);

@@ -1,4 +1,4 @@
-#include "platform/windows/WindowsVolume.h"
+#include "platform/windows/Volume.h"
 
 #include "platform/CopyPolicy.h"
 

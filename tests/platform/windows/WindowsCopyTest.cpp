@@ -103,7 +103,7 @@ class WindowsCopy : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!m_drives.isReady(u'K'))
-            GTEST_SKIP() << "drives k: to o: are not mapped (tests/platform/WineDrives.sh)";
+            GTEST_SKIP() << "drives k: to o: are not mapped (tests/platform/windows/WineDrives.sh)";
     }
 
     // The Error number raised by op, its description kept; 0 when none.

@@ -12,11 +12,7 @@
 // QEL_BENCH_REPS sets the repetitions per method (default 3); medians are shown.
 // QEL_BENCH_CASE=a, b or c runs one case only; (c) needs mkfs.fat, fusefat and /dev/fuse.
 
-#include "backup/BackupRun.h"
-#include "backup/ProgressWindow.h"
-#include "platform/AppObject.h"
-#include "platform/Controls.h"
-#include "platform/Dialogs.h"
+#include "BackupBench.h"
 #include "platform/linux/LinuxDrives.h"
 #include "platform/linux/LinuxFileSystemObject.h"
 
@@ -26,146 +22,22 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <functional>
 #include <memory>
-#include <random>
 #include <sys/mount.h>
 #include <sys/vfs.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
 using namespace qel;
+using namespace qel::bench;
 
 namespace {
-
-// Answers every box as a user who wants the backup would, and keeps the texts.
-class AnsweringDialogs final : public Dialogs {
-public:
-    QStringList texts;
-    Answer MsgBox(const QString& text, Buttons buttons, Icon, DefaultButton,
-                  const QString&) override {
-        texts << text;
-        return buttons == Buttons::YesNo ? Answer::Yes : Answer::OK;
-    }
-    void DoEvents() override {}
-    // A worker thread per copy, as in the program.
-    void runWithoutInput(const std::function<void()>& work) override {
-        std::exception_ptr failure;
-        std::thread worker([&] {
-            try {
-                work();
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        });
-        worker.join();
-        if (failure)
-            std::rethrow_exception(failure);
-    }
-};
-
-class NoAnimation final : public Animation {
-public:
-    void Open(const QString&) override {}
-    void Play() override {}
-    void Stop() override {}
-    void Close() override {}
-};
-
-class NoWindow final : public ProgressWindow {
-public:
-    void show() override {}
-    void setSourceLine(const QString&) override {}
-    void setDestinationLine(const QString&) override {}
-    void setProgress(int) override {}
-    Animation& animation() override { return m_animation; }
-    void unload() override {}
-
-private:
-    NoAnimation m_animation;
-};
-
-class FixedFiles final : public FileList {
-public:
-    QStringList names;
-    QString Path() const override { return {}; }
-    void setPath(const QString&) override {}
-    int ListCount() const override { return int(names.size()); }
-    QString List(int i) const override { return names.value(i); }
-    int ListIndex() const override { return -1; }
-};
-
-class FixedDir final : public DirList {
-public:
-    QString Path() const override { return QStringLiteral("C:\\DATA\\ACCT1"); }
-    void setPath(const QString&) override {}
-};
-
-class FixedDrive final : public DriveList {
-public:
-    QString Drive() const override { return QStringLiteral("a:"); }
-    void setDrive(const QString&) override {}
-    int ListCount() const override { return 1; }
-    QString List(int) const override { return Drive(); }
-};
-
-struct Case {
-    const char* name;
-    int dataFiles;
-    qint64 size;
-    qint64 exeSize;
-};
-
-void fail(const QString& what) {
-    std::fprintf(stderr, "bench_backup: %s\n", qPrintable(what));
-    std::exit(1);
-}
-
-void writeFile(const QString& path, qint64 size, std::mt19937_64& random) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        fail(QStringLiteral("cannot create %1").arg(path));
-    QByteArray block(1 << 20, Qt::Uninitialized);
-    for (qint64 left = size; left > 0;) {
-        for (qsizetype i = 0; i + 8 <= block.size(); i += 8) {
-            const quint64 v = random();
-            std::memcpy(block.data() + i, &v, 8);
-        }
-        const qint64 n = std::min<qint64>(left, block.size());
-        if (f.write(block.constData(), n) != n)
-            fail(QStringLiteral("cannot write %1").arg(path));
-        left -= n;
-    }
-}
-
-// The data files spread over the four kinds, plus the program's executable.
-QStringList makeSource(const QString& folder, const Case& c) {
-    QDir().mkpath(folder);
-    std::mt19937_64 random(42);
-    static const char* const kinds[] = {"HST", "CVD", "CVT", "XPT"};
-    QStringList names;
-    for (int i = 0; i < c.dataFiles; ++i)
-        names << QStringLiteral("F%1.%2").arg(i, 4, 10, QLatin1Char('0')).arg(kinds[i % 4]);
-    for (const QString& n : names)
-        writeFile(folder + u'/' + n, c.size, random);
-    names << QStringLiteral("WINCORV.EXE");
-    writeFile(folder + QStringLiteral("/WINCORV.EXE"), c.exeSize, random);
-    return names;
-}
-
-double seconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 void shell(const QString& command) {
     if (std::system(command.toLocal8Bit().constData()) != 0)
@@ -178,20 +50,8 @@ QString quoted(const QString& path) {
 
 // One whole backup run of files from C:\DATA\ACCT1 to a:, which must complete.
 double timedBackup(const Drives& drives, const FixedFiles& files) {
-    AnsweringDialogs dialogs;
-    const double time = seconds([&] {
-        LinuxFileSystemObject fso(drives);
-        NoWindow window;
-        FixedDir dir;
-        FixedDrive drive;
-        AppObject app(QStringLiteral("C:\\"), 1, 0, 0);
-        BackupRun run(files, dir, drive, window, dialogs, app,
-                      [&]() -> FileSystemObject& { return fso; });
-        run.cmd_BackupDefault_Click();
-    });
-    if (dialogs.texts.size() != 2 || dialogs.texts.last() != u"Backup Complete")
-        fail(QStringLiteral("the run did not complete: ") + dialogs.texts.join(u" / "));
-    return time;
+    return bench::timedBackup([&] { return std::make_unique<LinuxFileSystemObject>(drives); },
+                              QStringLiteral("C:\\DATA\\ACCT1"), QStringLiteral("a:"), files);
 }
 
 // Writes the source files' bytes with O_DIRECT, syncs each, then reads every
@@ -242,11 +102,6 @@ double directWriteThenRead(const QString& source, const QStringList& names, cons
     });
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 // A fresh floppy image mounted at mountPoint by fusefat in the foreground;
 // returns the server, which stop() ends once the image is written.
 pid_t mountFloppy(const QString& image, const QString& mountPoint) {
@@ -283,9 +138,7 @@ void unmountFloppy(const QString& mountPoint, pid_t server) {
 
 int main(int argc, char** argv) {
     const QString base = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/var/tmp");
-    const int repetitions = qEnvironmentVariableIsSet("QEL_BENCH_REPS")
-                                ? std::max(1, qEnvironmentVariableIntValue("QEL_BENCH_REPS"))
-                                : 3;
+    const int repetitions = bench::repetitions();
     const bool haveRsync = std::system("command -v rsync >/dev/null 2>&1") == 0;
 
     QTemporaryDir work(base + QStringLiteral("/qel-bench-backup-XXXXXX"));
@@ -301,13 +154,10 @@ int main(int argc, char** argv) {
         [&] { return work.filePath(QStringLiteral("config")).toLocal8Bit(); },
         [&] { return home.toLocal8Bit(); }});
 
-    // (a) counts the executable among its 500 files; in (b) it is small.
-    const Case cases[] = {{"(a) 500 x 32 KiB", 499, 32 * 1024, 32 * 1024},
-                          {"(b) 4 x 256 MiB", 4, 256ll * 1024 * 1024, 4096}};
+    const Case cases[] = {SmallFiles, LargeFiles};
     std::printf("%-18s %-14s %10s %8s\n", "case", "method", "median s", "vs cp");
-    const QString only = qEnvironmentVariable("QEL_BENCH_CASE"); // "a", "b" or "c"; all when unset
     for (const Case& c : cases) {
-        if (!only.isEmpty() && QLatin1String(c.name).mid(1, 1) != only)
+        if (!caseChosen(c.name[1]))
             continue;
         const QString source = home + QStringLiteral("/DATA/ACCT1");
         FixedFiles files;
@@ -375,7 +225,7 @@ int main(int argc, char** argv) {
         QDir(source).removeRecursively();
     }
 
-    if (!only.isEmpty() && only != u"c")
+    if (!caseChosen('c'))
         return 0;
     const char* name = "(c) FAT12 refresh";
     const Case floppy{name, 16, 52 * 1024, 64 * 1024};

@@ -8,10 +8,10 @@ namespace qel {
 // current user in the folder "QEL Trekkel". The task starts the window
 // program, which shows no console; the record and the task's last result
 // tell how the run went.
-class TaskScheduler final : public Scheduler {
+class WindowsScheduler final : public Scheduler {
 public:
     // program: the full Windows path of QEL_Trekkel.exe.
-    explicit TaskScheduler(QString program);
+    explicit WindowsScheduler(QString program);
 
     SchedulerReply schedule(const QString& source, const QString& drive, QTime time) override;
     SchedulerReply unschedule(const QString& source, const QString& drive) override;

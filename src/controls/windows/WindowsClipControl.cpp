@@ -52,15 +52,15 @@ QByteArray readHead(const QByteArray& hostPath, const QString& dosPath) {
 // The system's animation control (comctl32), a native child of the widget
 // that follows its size. It plays silent AVI clips on a thread of its own,
 // so the clip moves while a copy blocks the window.
-class NativeAnimation final : public ClipControl {
+class WindowsClipControl final : public ClipControl {
 public:
-    NativeAnimation(const Drives& drives, QWidget* parent)
+    WindowsClipControl(const Drives& drives, QWidget* parent)
         : ClipControl(parent)
         , m_drives(drives) {
         setBackgroundRole(QPalette::Button);
         setAutoFillBackground(true);
     }
-    ~NativeAnimation() override;
+    ~WindowsClipControl() override;
 
     // Closes any open clip first. Throws Error 68 when the drive is not
     // ready, 53 missing, 75 unreadable or not a file, 321 when it is not a
@@ -83,12 +83,12 @@ private:
     bool m_open = false;
 };
 
-NativeAnimation::~NativeAnimation() {
+WindowsClipControl::~WindowsClipControl() {
     if (m_hwnd && IsWindow(m_hwnd))
         DestroyWindow(m_hwnd); // stops the playing thread before the host goes
 }
 
-void NativeAnimation::Open(const QString& path) {
+void WindowsClipControl::Open(const QString& path) {
     Close();
     const QByteArray hostPath =
         QDir::toNativeSeparators(QString::fromUtf8(m_drives.toHostPath(path))).toUtf8();
@@ -103,19 +103,19 @@ void NativeAnimation::Open(const QString& path) {
     m_open = true;
 }
 
-void NativeAnimation::Play() {
+void WindowsClipControl::Play() {
     if (!m_open)
         throw Error(InvalidProcedureCall, QStringLiteral("No clip is open"));
     if (!Animate_Play(m_hwnd, 0, -1, -1))
         throw Error(InvalidProcedureCall, QStringLiteral("The clip cannot be played"));
 }
 
-void NativeAnimation::Stop() {
+void WindowsClipControl::Stop() {
     if (m_open)
         Animate_Stop(m_hwnd);
 }
 
-void NativeAnimation::Close() {
+void WindowsClipControl::Close() {
     if (m_open) {
         Animate_Close(m_hwnd);
         InvalidateRect(m_hwnd, nullptr, TRUE); // the strip is left empty, not on the last frame
@@ -123,14 +123,14 @@ void NativeAnimation::Close() {
     m_open = false;
 }
 
-void NativeAnimation::resizeEvent(QResizeEvent* event) {
+void WindowsClipControl::resizeEvent(QResizeEvent* event) {
     ClipControl::resizeEvent(event);
     fitControl();
 }
 
 // Made on the first clip, so a progress window that never plays one stays a
 // plain widget. Made again when the toolkit has replaced the host window.
-HWND NativeAnimation::control() {
+HWND WindowsClipControl::control() {
     const auto host = reinterpret_cast<HWND>(winId());
     if (m_hwnd && IsWindow(m_hwnd) && GetParent(m_hwnd) == host)
         return m_hwnd;
@@ -152,7 +152,7 @@ HWND NativeAnimation::control() {
     return m_hwnd;
 }
 
-void NativeAnimation::fitControl() {
+void WindowsClipControl::fitControl() {
     if (!m_hwnd)
         return;
     const qreal scale = devicePixelRatioF();
@@ -163,7 +163,7 @@ void NativeAnimation::fitControl() {
 } // namespace
 
 ClipControl* makeClipControl(const Drives& drives, QWidget* parent) {
-    return new NativeAnimation(drives, parent);
+    return new WindowsClipControl(drives, parent);
 }
 
 } // namespace qel

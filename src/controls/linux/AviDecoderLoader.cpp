@@ -1,4 +1,4 @@
-#include "controls/AviDecoder.h"
+#include "controls/linux/AviDecoder.h"
 #include "platform/Error.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "platform/BorderOnly.h"
+#include "controls/BorderOnly.h"
 
 #include "platform/windows/Win32.h"
 

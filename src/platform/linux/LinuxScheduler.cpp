@@ -1,4 +1,4 @@
-#include "platform/linux/SystemdScheduler.h"
+#include "platform/linux/LinuxScheduler.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,11 +50,11 @@ QString timerOf(const QString& name) {
 
 } // namespace
 
-SystemdScheduler::SystemdScheduler(QString configHome, QString program)
+LinuxScheduler::LinuxScheduler(QString configHome, QString program)
     : m_configHome(std::move(configHome))
     , m_program(std::move(program)) {}
 
-SchedulerReply SystemdScheduler::schedule(const QString& source, const QString& drive, QTime time) {
+SchedulerReply LinuxScheduler::schedule(const QString& source, const QString& drive, QTime time) {
     // Asked first, so a machine without a user systemd is left as it was.
     if (const std::optional<QString> why = systemctl({QStringLiteral("daemon-reload")})) {
         const QString line =
@@ -92,7 +92,7 @@ SchedulerReply SystemdScheduler::schedule(const QString& source, const QString& 
                       .arg(time.toString(u"HH:mm"), timer)};
 }
 
-SchedulerReply SystemdScheduler::unschedule(const QString& source, const QString& drive) {
+SchedulerReply LinuxScheduler::unschedule(const QString& source, const QString& drive) {
     const QString name = scheduleName(source, drive);
     const QString timer = timerOf(name);
     if (const std::optional<QString> why =

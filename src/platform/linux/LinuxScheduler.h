@@ -9,11 +9,11 @@ namespace qel {
 // with its source and drive in an environment file and its time in a drop-in,
 // both in the user's config folder. Where there is no user systemd it says
 // which crontab line to add instead.
-class SystemdScheduler final : public Scheduler {
+class LinuxScheduler final : public Scheduler {
 public:
     // configHome is $XDG_CONFIG_HOME (or ~/.config); program the executable
     // for the crontab line.
-    SystemdScheduler(QString configHome, QString program);
+    LinuxScheduler(QString configHome, QString program);
 
     SchedulerReply schedule(const QString& source, const QString& drive, QTime time) override;
     SchedulerReply unschedule(const QString& source, const QString& drive) override;

@@ -1,11 +1,11 @@
-#include "platform/windows/WindowsCopyEngine.h"
+#include "platform/windows/CopyEngine.h"
 
 #include "platform/CopyPolicy.h"
 #include "platform/Error.h"
 #include "platform/windows/FolderEntries.h"
 #include "platform/windows/LongPath.h"
 #include "platform/windows/Win32Errors.h"
-#include "platform/windows/WindowsVolume.h"
+#include "platform/windows/Volume.h"
 // Last: it defines macros named like the program's operations.
 #include "platform/windows/UniqueHandle.h"
 #include "platform/windows/Win32.h"
@@ -55,7 +55,7 @@ bool readAt(HANDLE handle, char* data, DWORD length, std::int64_t offset, DWORD&
 
 } // namespace
 
-struct WindowsCopyEngine::Buffers {
+struct CopyEngine::Buffers {
     Buffers()
         : data(allocate())
         , other(allocate())
@@ -80,7 +80,7 @@ struct WindowsCopyEngine::Buffers {
 };
 
 // One call's folders and the volume it started on.
-struct WindowsCopyEngine::Step {
+struct CopyEngine::Step {
     QByteArray sourceDir;
     QByteArray targetDir;
     const QString& dosTargetDir;
@@ -91,20 +91,20 @@ struct WindowsCopyEngine::Step {
     std::vector<Placed> placed; // copies put in place, in order
 };
 
-struct WindowsCopyEngine::Placed {
+struct CopyEngine::Placed {
     const Item* item;
     std::int64_t size;
     std::uint64_t checksum;
 };
 
-struct WindowsCopyEngine::Source {
+struct CopyEngine::Source {
     const Item& item;
     UniqueHandle handle;
     BY_HANDLE_FILE_INFORMATION info{};
 };
 
 // A copy on its way to its target: closed, then deleted, unless it was renamed.
-class WindowsCopyEngine::TempFile {
+class CopyEngine::TempFile {
 public:
     TempFile(std::wstring path, HANDLE handle)
         : m_path(std::move(path))
@@ -128,12 +128,12 @@ private:
     UniqueHandle m_handle;
 };
 
-WindowsCopyEngine::WindowsCopyEngine()
+CopyEngine::CopyEngine()
     : m_buffers(std::make_unique<Buffers>()) {}
 
-WindowsCopyEngine::~WindowsCopyEngine() = default;
+CopyEngine::~CopyEngine() = default;
 
-int WindowsCopyEngine::copy(const QByteArray& sourceDir, const QByteArray& targetDir,
+int CopyEngine::copy(const QByteArray& sourceDir, const QByteArray& targetDir,
                             const QString& dosTargetDir, const std::vector<Item>& items,
                             bool overwrite) {
     const QString target = QString::fromUtf8(targetDir);
@@ -165,7 +165,7 @@ int WindowsCopyEngine::copy(const QByteArray& sourceDir, const QByteArray& targe
     return regular;
 }
 
-void WindowsCopyEngine::removeStaleTemps(const Step& step) const {
+void CopyEngine::removeStaleTemps(const Step& step) const {
     // Best effort: a leftover we cannot remove costs only space.
     forEachEntry(step.targetDir, [&](const QString& name, unsigned long attributes) {
         // Left by any earlier run, this program's own included; a copy in
@@ -175,7 +175,7 @@ void WindowsCopyEngine::removeStaleTemps(const Step& step) const {
     });
 }
 
-void WindowsCopyEngine::checkCaseCollisions(const Step& step,
+void CopyEngine::checkCaseCollisions(const Step& step,
                                             const std::vector<Item>& items) const {
     // Every Windows volume ignores case in names; only a case-sensitive source
     // folder (Wine's Unix folders) can hold two such names at all.
@@ -193,7 +193,7 @@ void WindowsCopyEngine::checkCaseCollisions(const Step& step,
                                  step.dosTargetDir);
 }
 
-bool WindowsCopyEngine::copyOne(Step& step, const Item& item) {
+bool CopyEngine::copyOne(Step& step, const Item& item) {
     // Others may read and write it meanwhile; a writer shows in its status.
     Source source{
         item, UniqueHandle(CreateFileW(joined(step.sourceDir, item.sourceName).c_str(),
@@ -275,7 +275,7 @@ bool WindowsCopyEngine::copyOne(Step& step, const Item& item) {
     return true;
 }
 
-std::uint64_t WindowsCopyEngine::hashSource(const Source& source) {
+std::uint64_t CopyEngine::hashSource(const Source& source) {
     XXH3_64bits_reset(m_buffers->hash);
     for (std::int64_t offset = 0;;) {
         DWORD got = 0;
@@ -289,7 +289,7 @@ std::uint64_t WindowsCopyEngine::hashSource(const Source& source) {
     return XXH3_64bits_digest(m_buffers->hash);
 }
 
-bool WindowsCopyEngine::isHeldOpen(const std::wstring& path) {
+bool CopyEngine::isHeldOpen(const std::wstring& path) {
     // Another program's handle that does not share deletion keeps the file
     // from being replaced; a refused disk would refuse this open differently.
     UniqueHandle probe(CreateFileW(path.c_str(), DELETE,
@@ -299,7 +299,7 @@ bool WindowsCopyEngine::isHeldOpen(const std::wstring& path) {
                               GetLastError() == ERROR_LOCK_VIOLATION);
 }
 
-bool WindowsCopyEngine::alreadyThere(const Source& source, const std::wstring& target) {
+bool CopyEngine::alreadyThere(const Source& source, const std::wstring& target) {
     UniqueHandle out(CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
@@ -329,7 +329,7 @@ bool WindowsCopyEngine::alreadyThere(const Source& source, const std::wstring& t
            sameVersion(source.info, after);
 }
 
-WindowsCopyEngine::TempFile WindowsCopyEngine::createTemp(const Step& step, const Item& item,
+CopyEngine::TempFile CopyEngine::createTemp(const Step& step, const Item& item,
                                                           bool replacing) {
     checkSameVolume(step);
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -353,7 +353,7 @@ WindowsCopyEngine::TempFile WindowsCopyEngine::createTemp(const Step& step, cons
     throw win32Error(ERROR_FILE_EXISTS, IoSide::Destination, item.dosTarget);
 }
 
-void WindowsCopyEngine::copyData(const Source& source, TempFile& temp, bool replacing) {
+void CopyEngine::copyData(const Source& source, TempFile& temp, bool replacing) {
     const Item& item = source.item;
     XXH3_64bits_reset(m_buffers->hash);
     for (;;) {
@@ -381,7 +381,7 @@ void WindowsCopyEngine::copyData(const Source& source, TempFile& temp, bool repl
     temp.checksum = XXH3_64bits_digest(m_buffers->hash);
 }
 
-void WindowsCopyEngine::verify(const Step& step, const Item& item, const std::wstring& path,
+void CopyEngine::verify(const Step& step, const Item& item, const std::wstring& path,
                                std::int64_t size, std::uint64_t checksum) {
     std::int64_t read = 0;
     std::uint64_t sum = 0;
@@ -392,7 +392,7 @@ void WindowsCopyEngine::verify(const Step& step, const Item& item, const std::ws
         throw copyMismatchError(item.dosSource, step.dosTargetDir);
 }
 
-bool WindowsCopyEngine::readBack(const std::wstring& path, bool unbuffered, const Item& item,
+bool CopyEngine::readBack(const std::wstring& path, bool unbuffered, const Item& item,
                                  std::int64_t& read, std::uint64_t& checksum) {
     // A fresh handle: what a new reader of the medium gets, not the writer's view.
     UniqueHandle in(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -422,7 +422,7 @@ bool WindowsCopyEngine::readBack(const std::wstring& path, bool unbuffered, cons
     return true;
 }
 
-void WindowsCopyEngine::checkSameVolume(const Step& step) const {
+void CopyEngine::checkSameVolume(const Step& step) const {
     // Another disk in the drive, or none: the copy would go to the wrong medium.
     const auto now = volumeFacts(step.root);
     if (!now || now->serial != step.volume.serial)

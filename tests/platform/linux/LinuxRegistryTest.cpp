@@ -108,7 +108,7 @@ TEST_F(LinuxRegistryTest, AStoreThatIsAFolderOrUnreadableCountsAsMissing) {
 }
 
 TEST_F(LinuxRegistryTest, TheShippedSampleRegistersNothingUntilItsLineIsUncommented) {
-    QFile sample(qEnvironmentVariable("QEL_TEST_DATA") + "/../../data/system.reg");
+    QFile sample(qEnvironmentVariable("QEL_TEST_DATA") + "/../../../data/system.reg");
     ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
     const QByteArray text = sample.readAll();
     write(dir("a"), text);

@@ -1,4 +1,4 @@
-#include "platform/windows/TaskScheduler.h"
+#include "platform/windows/WindowsScheduler.h"
 
 #include <QProcess>
 
@@ -24,10 +24,10 @@ QString taskOf(const QString& source, const QString& drive) {
 
 } // namespace
 
-TaskScheduler::TaskScheduler(QString program)
+WindowsScheduler::WindowsScheduler(QString program)
     : m_program(std::move(program)) {}
 
-SchedulerReply TaskScheduler::schedule(const QString& source, const QString& drive, QTime time) {
+SchedulerReply WindowsScheduler::schedule(const QString& source, const QString& drive, QTime time) {
     const QString task = taskOf(source, drive);
     const QString command =
         QStringLiteral("\"%1\" --backup \"%2\" --to %3").arg(m_program, source, drive);
@@ -42,7 +42,7 @@ SchedulerReply TaskScheduler::schedule(const QString& source, const QString& dri
     return reply;
 }
 
-SchedulerReply TaskScheduler::unschedule(const QString& source, const QString& drive) {
+SchedulerReply WindowsScheduler::unschedule(const QString& source, const QString& drive) {
     const QString task = taskOf(source, drive);
     SchedulerReply reply =
         schtasks({QStringLiteral("/Delete"), QStringLiteral("/F"), QStringLiteral("/TN"), task});

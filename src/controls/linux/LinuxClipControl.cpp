@@ -1,6 +1,6 @@
-#include "controls/AnimationControl.h"
+#include "controls/linux/LinuxClipControl.h"
 
-#include "controls/AviDecoder.h"
+#include "controls/linux/AviDecoder.h"
 #include "platform/Drives.h"
 #include "platform/Error.h"
 
@@ -12,16 +12,16 @@ namespace {
 constexpr int InvalidProcedureCall = 5;
 }
 
-AnimationControl::AnimationControl(const Drives& drives, QWidget* parent)
+LinuxClipControl::LinuxClipControl(const Drives& drives, QWidget* parent)
     : ClipControl(parent)
     , m_drives(drives) {
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
     m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &AnimationControl::advance);
+    connect(&m_timer, &QTimer::timeout, this, &LinuxClipControl::advance);
 }
 
-void AnimationControl::Open(const QString& path) {
+void LinuxClipControl::Open(const QString& path) {
     Close();
     DecodedClip clip = decodeClip(m_drives.toHostPath(path));
     m_frames = std::move(clip.frames);
@@ -29,7 +29,7 @@ void AnimationControl::Open(const QString& path) {
     showFrame(0);
 }
 
-void AnimationControl::Play() {
+void LinuxClipControl::Play() {
     if (!isOpen())
         throw Error(InvalidProcedureCall, QStringLiteral("No clip is open"));
     showFrame(0);
@@ -38,18 +38,18 @@ void AnimationControl::Play() {
         m_timer.start();
 }
 
-void AnimationControl::Stop() {
+void LinuxClipControl::Stop() {
     m_timer.stop();
 }
 
-void AnimationControl::Close() {
+void LinuxClipControl::Close() {
     m_timer.stop();
     m_frames.clear();
     m_current = 0;
     update();
 }
 
-void AnimationControl::paintEvent(QPaintEvent*) {
+void LinuxClipControl::paintEvent(QPaintEvent*) {
     if (!isOpen())
         return;
     // A frame larger than the strip is cut evenly on both sides.
@@ -58,18 +58,18 @@ void AnimationControl::paintEvent(QPaintEvent*) {
     QPainter(this).drawImage(topLeft, frame);
 }
 
-void AnimationControl::showFrame(int index) {
+void LinuxClipControl::showFrame(int index) {
     m_current = index;
     update();
     emit frameShown(index);
 }
 
-void AnimationControl::advance() {
+void LinuxClipControl::advance() {
     showFrame((m_current + 1) % int(m_frames.size()));
 }
 
 ClipControl* makeClipControl(const Drives& drives, QWidget* parent) {
-    return new AnimationControl(drives, parent);
+    return new LinuxClipControl(drives, parent);
 }
 
 } // namespace qel

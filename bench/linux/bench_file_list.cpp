@@ -4,6 +4,7 @@
 
 #include "controls/FileListBox.h"
 #include "platform/DosNameOrder.h"
+#include "platform/linux/LinuxDirectoryLister.h"
 #include "platform/linux/LinuxDrives.h"
 
 #include <QApplication>

@@ -36,7 +36,7 @@ AviClip redBlue(AviEncoding encoding) {
     return clip;
 }
 
-class NativeAnimationTest : public ::testing::Test {
+class WindowsClipControlTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
@@ -81,7 +81,7 @@ protected:
     ClipControl* m_clip = nullptr;
 };
 
-TEST_F(NativeAnimationTest, PlaysEveryFrameOfSilentClipsUntilStopped) {
+TEST_F(WindowsClipControlTest, PlaysEveryFrameOfSilentClipsUntilStopped) {
     for (AviEncoding encoding : {AviEncoding::Rle8, AviEncoding::Raw8, AviEncoding::Raw24}) {
         SCOPED_TRACE(int(encoding));
         put("FILECOPY.AVI", test::aviBytes(redBlue(encoding)));
@@ -102,7 +102,7 @@ TEST_F(NativeAnimationTest, PlaysEveryFrameOfSilentClipsUntilStopped) {
     EXPECT_EQ(test::errorNumberOf([&] { m_clip->Play(); }), 5);
 }
 
-TEST_F(NativeAnimationTest, RefusesWhatItCannotPlayAndStaysClosed) {
+TEST_F(WindowsClipControlTest, RefusesWhatItCannotPlayAndStaysClosed) {
     QBuffer png;
     png.open(QIODevice::WriteOnly);
     QImage(40, 20, QImage::Format_RGB32).save(&png, "PNG");

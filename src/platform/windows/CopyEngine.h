@@ -19,7 +19,7 @@ struct VolumeFacts;
 // is started, so replacing needs room for one extra copy at a time. A target
 // that already holds the source's contents (same size and time, then the same
 // bytes) is left alone.
-class WindowsCopyEngine final {
+class CopyEngine final {
 public:
     // One file: its name in the source and in the destination folder, and the
     // DOS paths that name it in error descriptions.
@@ -32,8 +32,8 @@ public:
 
     // Temporary files left in a destination by an earlier run are removed
     // when nobody holds them open.
-    WindowsCopyEngine();
-    ~WindowsCopyEngine();
+    CopyEngine();
+    ~CopyEngine();
 
     // Copies the items in order from the host folder sourceDir to targetDir,
     // skipping sources that are no regular files and targets that are the

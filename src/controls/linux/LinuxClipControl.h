@@ -12,10 +12,10 @@ class Drives;
 
 // Plays a silent clip in a strip of the window: the current frame is drawn
 // centred over the control's back colour (button face).
-class AnimationControl final : public ClipControl {
+class LinuxClipControl final : public ClipControl {
     Q_OBJECT
 public:
-    explicit AnimationControl(const Drives& drives, QWidget* parent = nullptr);
+    explicit LinuxClipControl(const Drives& drives, QWidget* parent = nullptr);
 
     // Closes any open clip first; after a failure no clip is open. Throws
     // Error 68 when the drive is not ready, 53 missing, 70 not readable, 75

@@ -1,0 +1,58 @@
+# Each platform's help document keeps every topic the context help opens,
+# links only to topics it has, and says nothing that holds only for the other
+# platform.
+cmake_minimum_required(VERSION 3.20)
+foreach(platform linux windows)
+  execute_process(COMMAND ${CMAKE_COMMAND} -DPLATFORM=${platform} -DSOURCE=${SOURCE}
+                          -DOUTPUT=${WORK}/${platform}.HLP -P ${SCRIPT}
+                  RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "the ${platform} help document was not written")
+  endif()
+  file(READ ${WORK}/${platform}.HLP text)
+  # What a reader sees: the comments left out.
+  string(REGEX REPLACE "<!--[^>]*-->" "" text "${text}")
+  string(REGEX MATCHALL "id=\"ctx[0-9]+\"" topics_${platform} "${text}")
+  set(text_${platform} "${text}")
+endforeach()
+
+if(NOT topics_linux STREQUAL topics_windows)
+  message(FATAL_ERROR "the topics differ:\n linux: ${topics_linux}\n windows: ${topics_windows}")
+endif()
+
+set(failures)
+foreach(platform linux windows)
+  string(REGEX MATCHALL "href=\"#[^\"]+\"" links "${text_${platform}}")
+  list(REMOVE_DUPLICATES links)
+  foreach(link ${links})
+    string(REGEX REPLACE "href=\"#([^\"]+)\"" "id=\"\\1\"" anchor "${link}")
+    string(FIND "${text_${platform}}" "${anchor}" at)
+    if(at EQUAL -1)
+      list(APPEND failures "the ${platform} help links to a topic it does not have: ${link}")
+    endif()
+  endforeach()
+endforeach()
+foreach(linux_only "Linux" "/etc/xdg" "dosdevices" "WINEPREFIX" "home folder" "apt ")
+  string(FIND "${text_windows}" "${linux_only}" at)
+  if(NOT at EQUAL -1)
+    list(APPEND failures "the Windows help says '${linux_only}'")
+  endif()
+endforeach()
+foreach(windows_only "Drive letters on Windows" "msiexec" "Settings &gt; Apps")
+  string(FIND "${text_linux}" "${windows_only}" at)
+  if(NOT at EQUAL -1)
+    list(APPEND failures "the Linux help says '${windows_only}'")
+  endif()
+endforeach()
+# System Info as the Windows program finds it: the registry values it reads.
+foreach(needed "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO</pre>"
+               "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location</pre>")
+  string(FIND "${text_windows}" "${needed}" at)
+  if(at EQUAL -1)
+    list(APPEND failures "the Windows help does not name ${needed}")
+  endif()
+endforeach()
+if(failures)
+  string(REPLACE ";" "\n" failures "${failures}")
+  message(FATAL_ERROR "${failures}")
+endif()

@@ -12,7 +12,8 @@
 # and fail the run only with --strict: the disk "pulled" (a:'s folder gone)
 # and put back at the question for it; an older copy another program holds
 # open, which must be named and kept; a message box at 144 DPI (150 %),
-# which must still read as its text (tesseract).
+# which must still read as its text (tesseract); the same backup from
+# cmd /c through QEL_Trekkel.com, its exit code and messages seen there.
 #   scripts/windows-e2e.sh [--dpi N] [--screenshots] [--strict]
 #     --dpi N        the whole run at N DPI (96, 120, 144, 192; default 96)
 #     --screenshots  also retakes screenshots/windows/ (every window and a
@@ -260,6 +261,23 @@ held_copy() {
   [[ -z $(find "$work/a" -iname '*qel*' -o -iname '*.TMP') ]] || fail "temporary files left on a:"
 }
 unproven "an older copy another program holds is named and kept" held_copy
+
+# The backup from cmd.exe with no window: cmd picks the console program,
+# waits for it and sees its exit code; the copies match their sources.
+headless() {
+  find "$work/a" -mindepth 1 -delete
+  local com err path rc=0
+  com=$(winepath -w "${program%.exe}.com")
+  wine cmd /c "$com --backup C:\\QEL\\DATA\\ACCT1 --to a:" 2>"$work/headless.err" || rc=$?
+  err=$(tr -d '\r' <"$work/headless.err")
+  ((rc == 0)) || fail "the headless run ended with $rc: $err"
+  [[ $err == *"Backup Complete"* ]] || fail "the headless run said: $err"
+  for path in "$data"/*.HST "$data"/*.CVD "$data"/*.CVT "$data"/*.XPT; do
+    cmp "$path" "$work/a/ACCT1/${path##*/}" || fail "the headless copy of ${path##*/} differs"
+  done
+  cmp "$data/WINCORV.EXE" "$work/a/WINCORV.EXE" || fail "the headless copy of WINCORV.EXE differs"
+}
+unproven "a backup from cmd /c through QEL_Trekkel.com" headless
 
 if ((shots)); then
   window '^Qel Trekkel$' >/dev/null || fail "the main window is gone"

@@ -31,6 +31,7 @@ constexpr std::array<Step, 5> Steps{{
 constexpr int RootStep = 4;
 
 const QString OwnTitle = QStringLiteral("QEL Trekkel");
+const QString kInsertDisk = QStringLiteral("Please insert a disk in drive ");
 
 } // namespace
 
@@ -126,6 +127,10 @@ BackupResult BackupRun::cmd_BackupDefault_Click() {
     return result;
 }
 
+bool BackupRun::asksForDisk(const QString& text) {
+    return text.startsWith(kInsertDisk);
+}
+
 bool BackupRun::hasValidEntry() const {
     // Case matters and the marker may stand anywhere: "A.CVT.OLD" counts, "acct.cvt" does not.
     for (int i = 0; i < m_file1.ListCount(); ++i)
@@ -205,7 +210,7 @@ BackupRun::Outcome BackupRun::handleError(const Error& error, Run& run) {
     case err::PermissionDenied:
     case err::DiskNotReady: { // no medium: the case the message is for
         run.message =
-            QStringLiteral("Please insert a disk in drive ") + run.destinationInUse.left(1) + u'.';
+            kInsertDisk + run.destinationInUse.left(1) + u'.';
         return m_dialogs.MsgBox(run.message, Buttons::OKCancel, Icon::Critical,
                                 DefaultButton::First, OwnTitle) == Answer::OK
                    ? Outcome::Restart

@@ -1,5 +1,6 @@
 #include "cli/ConsoleDialogs.h"
 
+#include "backup/BackupRun.h"
 #include "platform/DisplayText.h"
 
 #include <QCoreApplication>
@@ -19,6 +20,9 @@ Answer ConsoleDialogs::MsgBox(const QString& text, Buttons buttons, Icon, Defaul
     case Buttons::YesNo:
         return Answer::Yes;
     case Buttons::OKCancel:
+        // OK goes on past a pattern that matched nothing, as a person would
+        // answer; to the request for a disk it would only ask again.
+        return BackupRun::asksForDisk(text) ? Answer::Cancel : Answer::OK;
     case Buttons::RetryCancel:
         break;
     }

@@ -9,8 +9,9 @@ namespace qel {
 // The dialogs of a run nobody watches. Every message is written to err as
 // the window shows it, and every question gets the answer that lets the run
 // go on without anybody: Yes to the confirmation (the command line gave it),
-// Cancel wherever the window would wait for a disk or a decision, so a
-// failure ends the run instead of asking again.
+// OK past a file that is not found (the file is not backed up, the rest is),
+// Cancel wherever the window would wait for a disk or a retry, so a failure
+// ends the run instead of asking again.
 class ConsoleDialogs final : public Dialogs {
 public:
     explicit ConsoleDialogs(std::FILE* err);

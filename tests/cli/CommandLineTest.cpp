@@ -113,6 +113,14 @@ TEST_F(CommandLineTest, ABackupCompletesIsRecordedAndIsTheLastOfItsSource) {
     const Ran last = run({u"--last"_s, home() + u"/DATA/ACCT1"_s, u"--older-than"_s, u"1"_s});
     EXPECT_EQ(last.exitCode, 0) << last.err.data();
     EXPECT_EQ(last.out, lines[0].left(lines[0].indexOf('\t')) + " a:\\ACCT1\n");
+
+    // A kind the folder lacks is passed over, as OK in the window does.
+    ASSERT_TRUE(QFile::remove(home() + u"/DATA/ACCT1/ACCT.XPT"_s));
+    const Ran without = run({u"--backup"_s, u"C:\\DATA\\ACCT1"_s, u"--to"_s, u"a:"_s});
+    EXPECT_EQ(without.exitCode, 0);
+    EXPECT_TRUE(without.err.contains("\nFile C:\\DATA\\ACCT1\\*.XPTis not found. The file will "
+                                     "not be backed up.\nBackup Complete\n"))
+        << without.err.data();
 }
 
 TEST_F(CommandLineTest, LastSaysWhenThereIsNoneOrItIsTooOld) {

@@ -1,7 +1,7 @@
 #include "BackupBench.h"
 
 #include "backup/BackupRun.h"
-#include "backup/ProgressWindow.h"
+#include "cli/FixedControls.h"
 #include "platform/AppObject.h"
 #include "platform/Dialogs.h"
 
@@ -42,51 +42,6 @@ public:
         if (failure)
             std::rethrow_exception(failure);
     }
-};
-
-class NoAnimation final : public Animation {
-public:
-    void Open(const QString&) override {}
-    void Play() override {}
-    void Stop() override {}
-    void Close() override {}
-};
-
-class NoWindow final : public ProgressWindow {
-public:
-    void show() override {}
-    void setSourceLine(const QString&) override {}
-    void setDestinationLine(const QString&) override {}
-    void setProgress(int) override {}
-    Animation& animation() override { return m_animation; }
-    void unload() override {}
-
-private:
-    NoAnimation m_animation;
-};
-
-class FixedDir final : public DirList {
-public:
-    explicit FixedDir(const QString& path)
-        : m_path(path) {}
-    QString Path() const override { return m_path; }
-    void setPath(const QString&) override {}
-
-private:
-    QString m_path;
-};
-
-class FixedDrive final : public DriveList {
-public:
-    explicit FixedDrive(const QString& drive)
-        : m_drive(drive) {}
-    QString Drive() const override { return m_drive; }
-    void setDrive(const QString&) override {}
-    int ListCount() const override { return 1; }
-    QString List(int) const override { return Drive(); }
-
-private:
-    QString m_drive;
 };
 
 } // namespace
@@ -154,9 +109,9 @@ double timedBackup(const std::function<std::unique_ptr<FileSystemObject>()>& mak
     AnsweringDialogs dialogs;
     const double time = seconds([&] {
         const std::unique_ptr<FileSystemObject> fso = makeFso();
-        NoWindow window;
-        FixedDir dir(sourceDir);
-        FixedDrive destination(drive);
+        HiddenProgressWindow window;
+        FixedDirList dir(sourceDir);
+        FixedDriveList destination({DriveEntry{drive.at(0).toUpper(), drive, true}}, 0);
         AppObject app(QStringLiteral("C:\\"), 1, 0, 0);
         BackupRun run(files, dir, destination, window, dialogs, app,
                       [&]() -> FileSystemObject& { return *fso; });

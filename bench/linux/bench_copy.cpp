@@ -8,6 +8,7 @@
 //
 // The work folder (default /var/tmp) must hold about 2.2 GB free.
 
+#include "BackupBench.h"
 #include "platform/Error.h"
 #include "platform/linux/LinuxDrives.h"
 #include "platform/linux/LinuxFileSystemObject.h"
@@ -18,7 +19,6 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -28,6 +28,8 @@
 namespace {
 
 using qel::LinuxFileSystemObject;
+using qel::bench::median;
+using qel::bench::seconds;
 
 const char* const kKinds[] = {"HST", "CVD", "CVT", "XPT"};
 
@@ -53,17 +55,6 @@ void writeData(const QString& path, qint64 size, int seed) {
 
 int run(const QString& command) {
     return std::system(command.toLocal8Bit().constData());
-}
-
-double seconds(const std::function<void()>& work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 void freshDestination(const QString& destination) {

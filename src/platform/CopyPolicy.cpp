@@ -1,7 +1,6 @@
 #include "platform/CopyPolicy.h"
 
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <algorithm>
 #include <cstdlib>
 
@@ -27,9 +26,13 @@ QByteArray randomLetters(const char* alphabet, int length, int count) {
 } // namespace
 
 bool isTempName(const QString& name) {
-    static const QRegularExpression shortForm(QStringLiteral("^~QEL[A-Z0-9]{4}\\.TMP$"),
-                                              QRegularExpression::CaseInsensitiveOption);
-    return name.startsWith(QLatin1String(kTempPrefix)) || shortForm.match(name).hasMatch();
+    if (name.startsWith(QLatin1String(kTempPrefix)))
+        return true;
+    // "~QEL" + four letters or digits + ".TMP", in either case (a FAT driver may show it lower).
+    const auto isAlnum = [](QChar c) { return c.isLetterOrNumber() && c.unicode() < 0x80; };
+    return name.size() == 12 && name.startsWith(u"~QEL", Qt::CaseInsensitive) &&
+           name.endsWith(u".TMP", Qt::CaseInsensitive) &&
+           std::all_of(name.begin() + 4, name.begin() + 8, isAlnum);
 }
 
 QByteArray tempFileName(const QByteArray& targetName, bool shortName, qsizetype maxLength) {

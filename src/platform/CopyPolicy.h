@@ -31,6 +31,9 @@ bool isTempName(const QString& name);
 // the disk cannot hold is refused before any data is written.
 QByteArray tempFileName(const QByteArray& targetName, bool shortName, qsizetype maxLength);
 
+// The longest name, in bytes, a temporary file may take on any platform.
+inline constexpr qsizetype kLongestName = 255;
+
 // The largest file FAT holds (exFAT has no such limit).
 inline constexpr std::int64_t kFatLargestFile = 0xFFFFFFFF;
 

@@ -1,68 +1,138 @@
 #include "FailingCopyIo.h"
 
+#include "platform/FileSystemObjectBase.h"
+
 #include <algorithm>
-#include <cerrno>
 
 namespace qel::test {
 
-ssize_t FailingCopyIo::allowance(size_t length) {
-    if (failAfterBytes < 0)
-        return ssize_t(length);
-    const long long left = failAfterBytes - bytesWritten;
-    if (left <= 0) {
-        if (atLimit) {
-            const auto hook = std::move(atLimit);
-            atLimit = nullptr;
-            hook();
-            return ssize_t(length);
+namespace {
+
+SystemFailure failure(Trouble trouble, const QString& path) {
+    const int number = trouble == Trouble::DeviceIo ? err::DeviceIOError : err::PathFileAccessError;
+    return {number, trouble, IoSide::Destination, path, QStringLiteral("operation not permitted")};
+}
+
+class FailingFile final : public CopyIo::File {
+public:
+    FailingFile(std::unique_ptr<CopyIo::File> real, FailingCopyIo& faults, bool readBack)
+        : m_real(std::move(real))
+        , m_faults(faults)
+        , m_readBack(readBack) {}
+
+    CopyIo::File& real() { return *m_real; }
+
+    std::size_t read(char* data, std::size_t length, std::int64_t offset) override {
+        const std::size_t n = m_real->read(data, length, offset);
+        if (m_readBack && m_faults.corruptReadBack && n > 0)
+            data[n / 2] ^= 0x10;
+        return n;
+    }
+    // Goes on after a part, as a real write of the rest would, so the limit
+    // (or its hook) is met between two writes.
+    std::size_t write(const char* data, std::size_t length, std::int64_t offset) override {
+        std::size_t written = 0;
+        while (written < length) {
+            const std::size_t allowed = m_faults.allowance(length - written);
+            if (allowed == 0)
+                break;
+            const std::size_t n = m_real->write(data + written, allowed, offset + written);
+            m_faults.bytesWritten += (long long)n;
+            written += n;
+            if (n < allowed)
+                break;
         }
-        errno = error;
-        return -1;
+        return written;
     }
-    return ssize_t(std::min<long long>(left, (long long)length));
-}
-
-ssize_t FailingCopyIo::writeAt(int out, const void* data, size_t length, off_t offset) {
-    const ssize_t allowed = allowance(length);
-    if (allowed < 0)
-        return -1;
-    const ssize_t n = CopyIo::writeAt(out, data, size_t(allowed), offset);
-    if (n > 0)
-        bytesWritten += n;
-    return n;
-}
-
-int FailingCopyIo::syncFileSystem(int fd) {
-    ++fileSystemSyncs;
-    if (syncError != 0) {
-        errno = syncError;
-        return -1;
+    FileStatus status() override { return m_real->status(); }
+    std::pair<std::int64_t, std::int64_t> nextData(std::int64_t offset, std::int64_t size) override {
+        return m_real->nextData(offset, size);
     }
-    return CopyIo::syncFileSystem(fd);
+    bool extendTo(std::int64_t size) override { return m_real->extendTo(size); }
+    void setTimes(const FileStatus& source) override { m_real->setTimes(source); }
+
+private:
+    std::unique_ptr<CopyIo::File> m_real;
+    FailingCopyIo& m_faults;
+    bool m_readBack;
+};
+
+class FailingIo final : public CopyIo {
+public:
+    FailingIo(std::unique_ptr<CopyIo> real, FailingCopyIo& faults)
+        : m_real(std::move(real))
+        , m_faults(faults) {}
+
+    VolumeFacts volume() override { return m_real->volume(); }
+    bool foldsCase() override { return m_real->foldsCase(); }
+    std::int64_t freeBytes() override { return m_real->freeBytes(); }
+    bool sourceIsFile(const QByteArray& name) override { return m_real->sourceIsFile(name); }
+    std::unique_ptr<File> openSource(const QByteArray& name, const QString& dosPath) override {
+        return m_real->openSource(name, dosPath);
+    }
+    FileStatus targetStatus(const QByteArray& name, const QString& dosPath) override {
+        return m_real->targetStatus(name, dosPath);
+    }
+    std::unique_ptr<File> createTemp(const QByteArray& name, const FileStatus& source,
+                                     const QString& dosTarget) override {
+        return wrap(m_real->createTemp(name, source, dosTarget), false);
+    }
+    void makeDurable(const std::vector<File*>& temps) override {
+        ++m_faults.durableCalls;
+        if (m_faults.durableFailure)
+            throw failure(*m_faults.durableFailure, QStringLiteral("the destination"));
+        std::vector<File*> real;
+        for (File* temp : temps)
+            real.push_back(&static_cast<FailingFile*>(temp)->real());
+        m_real->makeDurable(real);
+    }
+    std::unique_ptr<File> readBack(const QByteArray& name, const QString& dosPath) override {
+        return wrap(m_real->readBack(name, dosPath), true);
+    }
+    void rename(const QByteArray& from, const QByteArray& to, const QString& dosTarget) override {
+        if (m_faults.renameFailure)
+            throw failure(*m_faults.renameFailure, dosTarget);
+        m_real->rename(from, to, dosTarget);
+    }
+    void remove(const QByteArray& name) override { m_real->remove(name); }
+    void syncFolder() override {
+        ++m_faults.folderSyncs;
+        m_real->syncFolder();
+    }
+    void removeStaleTemps() override { m_real->removeStaleTemps(); }
+
+private:
+    std::unique_ptr<File> wrap(std::unique_ptr<File> file, bool readBack) {
+        if (!file)
+            return nullptr;
+        return std::make_unique<FailingFile>(std::move(file), m_faults, readBack);
+    }
+
+    std::unique_ptr<CopyIo> m_real;
+    FailingCopyIo& m_faults;
+};
+
+} // namespace
+
+void FailingCopyIo::attach(FileSystemObjectBase& fso) {
+    fso.wrapCopyIo([this](std::unique_ptr<CopyIo> real) -> std::unique_ptr<CopyIo> {
+        return std::make_unique<FailingIo>(std::move(real), *this);
+    });
 }
 
-int FailingCopyIo::syncData(int fd) {
-    ++dataSyncs;
-    return CopyIo::syncData(fd);
-}
-
-int FailingCopyIo::syncFolder(int dirFd) {
-    ++folderSyncs;
-    return CopyIo::syncFolder(dirFd);
-}
-
-ssize_t FailingCopyIo::readBack(int fd, void* data, size_t length, off_t offset) {
-    const ssize_t n = CopyIo::readBack(fd, data, length, offset);
-    if (corruptReadBack && n > 0)
-        static_cast<unsigned char*>(data)[n / 2] ^= 0x10;
-    return n;
-}
-
-int FailingCopyIo::rename(int dirFd, const char* from, const char* to) {
-    if (renameError == 0)
-        return CopyIo::rename(dirFd, from, to);
-    errno = renameError;
-    return -1;
+std::size_t FailingCopyIo::allowance(std::size_t length) {
+    if (failAfterBytes < 0)
+        return length;
+    const long long left = failAfterBytes - bytesWritten;
+    if (left > 0)
+        return std::size_t(std::min<long long>(left, (long long)length));
+    if (atLimit) {
+        const auto hook = std::move(atLimit);
+        atLimit = nullptr;
+        hook();
+        return length;
+    }
+    return 0;
 }
 
 } // namespace qel::test

@@ -19,7 +19,7 @@ std::optional<dev_t> deviceOf(const QByteArray& folder, QChar drive) {
         return st.st_dev;
     if (errno == ENOENT || errno == ENOTDIR)
         return std::nullopt;
-    throw errnoError(errno, IoSide::Destination, QString(drive) + QStringLiteral(":\\"));
+    throw describe(errnoFailure(errno, IoSide::Destination, QString(drive) + QStringLiteral(":\\")));
 }
 
 } // namespace

@@ -13,60 +13,55 @@ QString systemText(int errnum) {
     return text ? QString::fromUtf8(text) : QStringLiteral("error %1").arg(errnum);
 }
 
-Error sourceError(int errnum, const QString& dosPath) {
+std::pair<int, Trouble> sourceMeaning(int errnum) {
     switch (errnum) {
     case ENOENT:
-        return Error(err::FileNotFound);
+        return {err::FileNotFound, Trouble::Plain};
     case ENOTDIR:
-        return pathNotFound(dosPath);
+        return {err::PathNotFound, Trouble::PathMissing};
     case EIO:
-        return Error(err::DeviceIOError,
-                     QStringLiteral("Device I/O error reading %1").arg(dosPath));
+        return {err::DeviceIOError, Trouble::DeviceIo};
     case EACCES:
     case EPERM:
-        return Error(err::PathFileAccessError,
-                     QStringLiteral("Cannot read %1: permission denied").arg(dosPath));
+        return {err::PathFileAccessError, Trouble::Unreadable};
     default:
-        return Error(err::PathFileAccessError,
-                     QStringLiteral("Cannot read %1: %2").arg(dosPath, systemText(errnum)));
+        return {err::PathFileAccessError, Trouble::Other};
     }
 }
 
-Error destinationError(int errnum, const QString& dosPath) {
+std::pair<int, Trouble> destinationMeaning(int errnum) {
     switch (errnum) {
     case EACCES:
     case EPERM:
     case EROFS:
-        return Error(err::PermissionDenied);
+        return {err::PermissionDenied, Trouble::Plain};
     case ENOSPC:
     case EDQUOT:
-        return Error(err::DiskFull);
+        return {err::DiskFull, Trouble::OutOfRoom};
     case ENOENT:
     case ENOTDIR:
-        return pathNotFound(dosPath);
+        return {err::PathNotFound, Trouble::PathMissing};
     case EEXIST:
-        return Error(err::FileAlreadyExists);
+        return {err::FileAlreadyExists, Trouble::Plain};
     case EIO:
-        return Error(err::DeviceIOError,
-                     QStringLiteral("Device I/O error writing %1").arg(dosPath));
+        return {err::DeviceIOError, Trouble::DeviceIo};
     case EFBIG:
-        return Error(err::PathFileAccessError,
-                     QStringLiteral("%1 is too large for the destination drive").arg(dosPath));
+        return {err::PathFileAccessError, Trouble::TooLarge};
     case ENOMEDIUM:
     case ENXIO:
     case ENODEV:
-        return Error(err::DiskNotReady);
+        return {err::DiskNotReady, Trouble::Plain};
     default:
-        return Error(err::PathFileAccessError,
-                     QStringLiteral("Cannot write %1: %2").arg(dosPath, systemText(errnum)));
+        return {err::PathFileAccessError, Trouble::Other};
     }
 }
 
 } // namespace
 
-Error errnoError(int errnum, IoSide side, const QString& dosPath) {
-    return side == IoSide::Source ? sourceError(errnum, dosPath)
-                                  : destinationError(errnum, dosPath);
+SystemFailure errnoFailure(int errnum, IoSide side, const QString& dosPath) {
+    const auto [number, trouble] =
+        side == IoSide::Source ? sourceMeaning(errnum) : destinationMeaning(errnum);
+    return {number, trouble, side, dosPath, systemText(errnum)};
 }
 
 } // namespace qel

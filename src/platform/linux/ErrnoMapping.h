@@ -1,15 +1,11 @@
 #pragma once
 
-#include "platform/Error.h"
-#include "platform/IoSide.h"
-
-#include <QString>
+#include "platform/SystemFailure.h"
 
 namespace qel {
 
-// The classic error for a failed system call on dosPath (a file or folder).
-// Descriptions name the path where the classic text alone would leave the user
-// guessing which file failed.
-Error errnoError(int errnum, IoSide side, const QString& dosPath);
+// What errnum from a failed system call on dosPath (a file or folder) means,
+// for describe() to word.
+SystemFailure errnoFailure(int errnum, IoSide side, const QString& dosPath);
 
 } // namespace qel

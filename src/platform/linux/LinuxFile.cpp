@@ -64,14 +64,14 @@ QString LinuxFile::ShortName() const {
     const int fd = open(hostFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const QString dosFolder = m_dosPath.left(m_dosPath.lastIndexOf(u'\\'));
     if (fd < 0)
-        throw errnoError(errno, IoSide::Source, dosFolder);
+        throw describe(errnoFailure(errno, IoSide::Source, dosFolder));
     UniqueFd folder(fd);
     if (const auto real = fatShortName(folder.get(), hostName))
         return *real;
 
     DIR* dir = fdopendir(folder.release());
     if (!dir)
-        throw errnoError(errno, IoSide::Source, dosFolder);
+        throw describe(errnoFailure(errno, IoSide::Source, dosFolder));
     QStringList names;
     int readError = 0;
     for (;;) {
@@ -88,7 +88,7 @@ QString LinuxFile::ShortName() const {
     }
     closedir(dir);
     if (readError != 0)
-        throw errnoError(readError, IoSide::Source, dosFolder);
+        throw describe(errnoFailure(readError, IoSide::Source, dosFolder));
     return generatedShortName(name, names);
 }
 

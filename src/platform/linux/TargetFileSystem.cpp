@@ -18,6 +18,7 @@ namespace qel {
 namespace {
 
 constexpr unsigned long kFuseMagic = 0x65735546;
+constexpr unsigned long kExfatMagic = 0x2011BAB0;
 
 // The type a FUSE file system gives in the mount table ("fuse.fusefat").
 QByteArray fuseSubtype(int fd) {
@@ -37,6 +38,25 @@ bool isFatSubtype(const QByteArray& subtype) {
     return subtype == "fusefat" || subtype == "vfat" || subtype == "msdos" || subtype == "fat";
 }
 
+// On the local disk file systems syncfs(2) writes every dirty page and
+// commits; a user-space (FUSE) or network file system may need each file
+// synced on its own.
+bool syncIsThorough(unsigned long type) {
+    switch (type) {
+    case EXT4_SUPER_MAGIC: // also ext2 and ext3
+    case XFS_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case F2FS_SUPER_MAGIC:
+    case MSDOS_SUPER_MAGIC:
+    case kExfatMagic:
+    case TMPFS_MAGIC:
+    case OVERLAYFS_SUPER_MAGIC:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // A name of ours no file system refuses, not yet used in the folder.
 QByteArray probeName(const char* kind) {
     QByteArray name(kTempPrefix);
@@ -48,15 +68,23 @@ QByteArray probeName(const char* kind) {
 
 } // namespace
 
-Fat fatOf(int dirFd) {
+VolumeFacts volumeFactsOf(int dirFd) {
     struct statfs fs {};
     if (fstatfs(dirFd, &fs) != 0)
-        return Fat::None;
-    if (fs.f_type == MSDOS_SUPER_MAGIC)
-        return Fat::Kernel;
-    return fs.f_type == kFuseMagic && isFatSubtype(fuseSubtype(dirFd)) ? Fat::Fuse : Fat::None;
+        return {false, false, false, false};
+    const auto type = static_cast<unsigned long>(fs.f_type);
+    VolumeFacts facts{false, false, false, syncIsThorough(type)};
+    if (type == MSDOS_SUPER_MAGIC) {
+        facts.fat = facts.fatSizeLimit = true;
+    } else if (type == kExfatMagic) {
+        facts.fat = true;
+    } else if (type == kFuseMagic) {
+        const QByteArray subtype = fuseSubtype(dirFd);
+        facts.fat = isFatSubtype(subtype) || subtype == "exfat";
+        facts.fatSizeLimit = facts.asciiNames = isFatSubtype(subtype);
+    }
+    return facts;
 }
-
 
 bool foldsCase(int dirFd) {
     const QByteArray lower = probeName("case-");

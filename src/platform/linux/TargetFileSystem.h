@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/CopyIo.h"
+
 #include <sys/types.h>
 
 namespace qel {
@@ -7,10 +9,10 @@ namespace qel {
 // What the file system holding a destination folder can take, asked of that
 // file system itself, never guessed from a drive letter.
 
-// Whether it is a FAT, whose rules are the copy's there: none, the kernel's
-// driver, or one served through FUSE (whose character set is ASCII).
-enum class Fat { None, Kernel, Fuse };
-Fat fatOf(int dirFd);
+// Whether it is a FAT (the kernel's driver, or one served through FUSE,
+// whose character set is ASCII) or exFAT, and whether syncfs(2) alone makes
+// its files durable.
+VolumeFacts volumeFactsOf(int dirFd);
 
 // Whether names that differ only in case name one file in this folder. A
 // probe file of ours is made, looked up in the other case and removed; false

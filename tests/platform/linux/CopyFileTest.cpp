@@ -23,6 +23,7 @@ protected:
     CopyFileTest() {
         makeFolder(c("DATA"));
         makeFolder(a("DATA"));
+        m_io.attach(m_fso);
     }
 
     int copyError(const QString& source, const QString& destination) {
@@ -36,7 +37,7 @@ protected:
     }
 
     FailingCopyIo m_io;
-    LinuxFileSystemObject m_fso{m_drives, m_io};
+    LinuxFileSystemObject m_fso{m_drives};
     QString m_lastError;
 };
 
@@ -230,7 +231,7 @@ TEST_F(CopyFileTest, ACopyTheDiskDoesNotGiveBackIsNamedAndTheOldOneStays) {
 
     // A rename the medium forbids is no missing disk: the file is named.
     m_io.corruptReadBack = false;
-    m_io.renameError = EPERM;
+    m_io.renameFailure = Trouble::Refused;
     EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")),
               err::PathFileAccessError);
     EXPECT_EQ(m_lastError, QStringLiteral("A:\\DATA\\A.HST could not be put in place: the disk in "
@@ -272,7 +273,7 @@ TEST_F(CopyFileTest, UnchangedFilesAreNotWrittenAgain) {
 TEST_F(CopyFileTest, AFailedFlushRenamesNothing) {
     writeFile(c("DATA/A.HST"), "new");
     writeFile(a("DATA/A.HST"), "old");
-    m_io.syncError = EIO;
+    m_io.durableFailure = Trouble::DeviceIo;
     EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")),
               err::DeviceIOError);
     EXPECT_EQ(readFile(a("DATA/A.HST")), "old");
@@ -284,7 +285,7 @@ TEST_F(CopyFileTest, OneFlushPerCallNotPerFile) {
         writeFile(c("DATA/F") + QByteArray::number(i) + ".HST", pattern(1000, char(i)));
     m_fso.CopyFile(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\"), true);
     EXPECT_EQ(folderNames(a("DATA")).size(), 20);
-    EXPECT_EQ(m_io.fileSystemSyncs, 1);
+    EXPECT_EQ(m_io.durableCalls, 1);
     EXPECT_EQ(m_io.folderSyncs, 1);
 }
 

@@ -60,8 +60,9 @@ protected:
 
     std::optional<TestDisk> m_disk;
     FailingCopyIo m_io;
-    LinuxFileSystemObject m_fso{m_drives, m_io};
+    LinuxFileSystemObject m_fso{m_drives};
     QString m_error;
+    const bool m_attached = (m_io.attach(m_fso), true);
 };
 
 class OnEachDisk : public DiskTest, public ::testing::WithParamInterface<Kind> {
@@ -332,7 +333,8 @@ protected:
 
     QByteArray m_config = root() + "/config";
     LinuxDrives m_table{sources()};
-    LinuxFileSystemObject m_stickFso{m_table, m_io};
+    LinuxFileSystemObject m_stickFso{m_table};
+    const bool m_stickAttached = (m_io.attach(m_stickFso), true);
 };
 
 // Pulled from its fixed mount folder, a medium leaves that empty folder on the

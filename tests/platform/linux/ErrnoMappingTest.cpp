@@ -17,7 +17,7 @@ class ErrnoMappingTest : public ::testing::TestWithParam<Mapping> {};
 
 TEST_P(ErrnoMappingTest, MapsToTheRuntimesNumber) {
     const Mapping m = GetParam();
-    const Error e = errnoError(m.errnum, m.side, QStringLiteral("a:\\ACCT1\\ACCT.CVD"));
+    const Error e = describe(errnoFailure(m.errnum, m.side, QStringLiteral("a:\\ACCT1\\ACCT.CVD")));
     EXPECT_EQ(e.number(), m.number);
     EXPECT_EQ(e.description().contains(QStringLiteral("a:\\ACCT1\\ACCT.CVD")), m.namesFile)
         << qPrintable(e.description());

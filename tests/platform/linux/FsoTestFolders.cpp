@@ -2,7 +2,6 @@
 
 #include "FailingCopyIo.h"
 #include "platform/CopyPolicy.h"
-#include "platform/linux/CopyEngine.h"
 #include "platform/linux/LinuxFileSystemObject.h"
 
 #include <QDir>
@@ -61,7 +60,8 @@ bool killedMidCopy(const Drives& drives, const QString& source, const QString& d
         FailingCopyIo io;
         io.failAfterBytes = afterBytes;
         io.atLimit = [] { raise(SIGKILL); };
-        LinuxFileSystemObject fso(drives, io);
+        LinuxFileSystemObject fso(drives);
+        io.attach(fso);
         try {
             fso.CopyFile(source, destination, true);
         } catch (...) {

@@ -255,12 +255,17 @@ bool Step::copyOne(const CopyItem& item) {
         // they go first and their old versions make room.
         if (missingRoom(source.size, m_freeRoom) > 0 && !m_pending.empty())
             commit();
+        // FAT says its room exactly and compresses nothing: what cannot fit
+        // is not written at all (and some FAT drivers say "not permitted"
+        // when they are full).
+        const std::int64_t missing = missingRoom(source.size, m_freeRoom);
+        if (m_volume.fat && missing > 0)
+            throw noRoomError(item.dosTarget, missing, m_replacing);
         if (m_freeRoom >= 0)
             m_freeRoom -= roomFor(source.size);
     }
 
     Pending& copy = createTemp(item, source);
-    copy.source = source;
     const bool whole = copyData(*in, *copy.file, source.size);
     copy.checksum = m_hash.digest();
     if (!source.sameVersionAs(in->status()))
@@ -311,7 +316,7 @@ Pending& Step::createTemp(const CopyItem& item, const FileStatus& source) {
             throw;
         }
         if (file) {
-            m_pending.push_back({std::move(file), std::move(name), &item});
+            m_pending.push_back({std::move(file), std::move(name), &item, source, 0});
             return m_pending.back();
         }
     }

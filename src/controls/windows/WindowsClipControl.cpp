@@ -26,7 +26,7 @@ QByteArray readHead(const QByteArray& hostPath, const QString& dosPath) {
         CreateFileW(longPath(hostPath).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        throw win32Error(GetLastError(), IoSide::Source, dosPath);
+        throw describe(win32Failure(GetLastError(), IoSide::Source, dosPath));
     QByteArray head(AviHeaderReadSize, Qt::Uninitialized);
     qsizetype got = 0;
     DWORD code = ERROR_SUCCESS;
@@ -44,7 +44,7 @@ QByteArray readHead(const QByteArray& hostPath, const QString& dosPath) {
     }
     CloseHandle(file);
     if (code != ERROR_SUCCESS)
-        throw win32Error(code, IoSide::Source, dosPath);
+        throw describe(win32Failure(code, IoSide::Source, dosPath));
     head.truncate(got);
     return head;
 }

@@ -61,9 +61,9 @@ bool leaveDirect(int fd) {
     return flags >= 0 && (flags & O_DIRECT) && fcntl(fd, F_SETFL, flags & ~O_DIRECT) == 0;
 }
 
-class LinuxFile final : public CopyIo::File {
+class OpenFile final : public CopyIo::File {
 public:
-    LinuxFile(UniqueFd fd, IoSide side, QString dosPath, int targetDir)
+    OpenFile(UniqueFd fd, IoSide side, QString dosPath, int targetDir)
         : m_fd(std::move(fd))
         , m_side(side)
         , m_dosPath(std::move(dosPath))
@@ -219,7 +219,7 @@ std::unique_ptr<CopyIo::File> LinuxCopyIo::openSource(const QByteArray& name,
             return nullptr;
         throw errnoFailure(errno, IoSide::Source, dosPath);
     }
-    return std::make_unique<LinuxFile>(std::move(fd), IoSide::Source, dosPath, -1);
+    return std::make_unique<OpenFile>(std::move(fd), IoSide::Source, dosPath, -1);
 }
 
 FileStatus LinuxCopyIo::targetStatus(const QByteArray& name, const QString& dosPath) {
@@ -252,7 +252,7 @@ std::unique_ptr<CopyIo::File> LinuxCopyIo::createTemp(const QByteArray& name,
     // A copy at work holds its temporary file locked; file systems without
     // locks still copy, their leftovers are just never cleaned.
     flock(fd.get(), LOCK_EX | LOCK_NB);
-    auto file = std::make_unique<LinuxFile>(std::move(fd), IoSide::Destination, dosTarget,
+    auto file = std::make_unique<OpenFile>(std::move(fd), IoSide::Destination, dosTarget,
                                             m_targetDir.get());
     if (source.size >= kDirectWriteFrom)
         file->writePastCache();
@@ -269,7 +269,7 @@ void LinuxCopyIo::makeDurable(const std::vector<File*>& temps) {
     if (volume().syncIsThorough)
         return;
     for (File* temp : temps) {
-        const auto* file = static_cast<LinuxFile*>(temp);
+        const auto* file = static_cast<OpenFile*>(temp);
         if (::fdatasync(file->fd()) != 0)
             file->fail(errno);
     }
@@ -294,7 +294,7 @@ std::unique_ptr<CopyIo::File> LinuxCopyIo::readBack(const QByteArray& name,
     }
     if (!fd.valid())
         throw errnoFailure(errno, IoSide::Destination, dosPath);
-    return std::make_unique<LinuxFile>(std::move(fd), IoSide::Destination, dosPath, dir);
+    return std::make_unique<OpenFile>(std::move(fd), IoSide::Destination, dosPath, dir);
 }
 
 void LinuxCopyIo::rename(const QByteArray& from, const QByteArray& to, const QString& dosTarget) {

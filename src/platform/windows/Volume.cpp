@@ -1,34 +1,26 @@
 #include "platform/windows/Volume.h"
 
-#include "platform/CopyPolicy.h"
-
 #include "platform/windows/Win32.h"
-
-#include <limits>
 
 namespace qel {
 
-bool VolumeFacts::isFat() const {
-    return fileSystem.compare(u"FAT", Qt::CaseInsensitive) == 0 ||
-           fileSystem.compare(u"FAT12", Qt::CaseInsensitive) == 0 ||
-           fileSystem.compare(u"FAT16", Qt::CaseInsensitive) == 0 ||
-           fileSystem.compare(u"FAT32", Qt::CaseInsensitive) == 0 ||
-           fileSystem.compare(u"exFAT", Qt::CaseInsensitive) == 0;
+VolumeFacts VolumeInfo::facts() const {
+    const auto is = [this](const char16_t* name) {
+        return fileSystem.compare(QStringView(name), Qt::CaseInsensitive) == 0;
+    };
+    const bool exFat = is(u"exFAT");
+    const bool fat = is(u"FAT") || is(u"FAT12") || is(u"FAT16") || is(u"FAT32");
+    // Each copy is flushed on its own, which is thorough on every volume.
+    return {fat || exFat, fat, false, true};
 }
 
-std::int64_t VolumeFacts::largestFile() const {
-    return isFat() && fileSystem.compare(u"exFAT", Qt::CaseInsensitive) != 0
-               ? kFatLargestFile
-               : std::numeric_limits<std::int64_t>::max();
-}
-
-std::optional<VolumeFacts> volumeFacts(const std::wstring& root) {
+std::optional<VolumeInfo> volumeInfo(const std::wstring& root) {
     DWORD serial = 0;
     wchar_t name[MAX_PATH + 1] = {};
     if (!GetVolumeInformationW(root.c_str(), nullptr, 0, &serial, nullptr, nullptr, name,
                                MAX_PATH + 1))
         return std::nullopt;
-    return VolumeFacts{serial, QString::fromWCharArray(name)};
+    return VolumeInfo{serial, QString::fromWCharArray(name)};
 }
 
 std::int64_t freeBytes(const std::wstring& folder) {

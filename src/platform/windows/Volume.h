@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/CopyIo.h"
+
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -7,20 +9,18 @@
 
 namespace qel {
 
-// What the volume holding a destination can take, asked of the volume itself
-// (GetVolumeInformationW, GetDiskFreeSpaceExW), never guessed from its letter.
-struct VolumeFacts {
+// A volume as GetVolumeInformationW tells it.
+struct VolumeInfo {
     unsigned long serial = 0;
     QString fileSystem; // "FAT", "FAT32", "exFAT", "NTFS", ...
 
-    bool isFat() const;
-    // 4 GiB - 1 on FAT12/16/32, else (exFAT too) no limit of its own.
-    std::int64_t largestFile() const;
+    // What a copy onto it must follow.
+    VolumeFacts facts() const;
 };
 
-// The facts of the volume whose root is root ("C:\"); nullopt when it does
-// not answer (no medium, no such drive), GetLastError saying why.
-std::optional<VolumeFacts> volumeFacts(const std::wstring& root);
+// The volume whose root is root ("C:\"); nullopt when it does not answer (no
+// medium, no such drive), GetLastError saying why.
+std::optional<VolumeInfo> volumeInfo(const std::wstring& root);
 
 // Bytes free for us in folder (a wide path); -1 when the volume does not say
 // (a user-space file system may report no sizes at all).

@@ -1,10 +1,58 @@
 #include "platform/windows/Win32Errors.h"
 
-#include "platform/CopyPolicy.h"
-
 #include "platform/windows/Win32.h"
 
+#include <utility>
+
 namespace qel {
+
+namespace {
+
+std::pair<int, Trouble> meaning(unsigned long code, bool source) {
+    switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_NO_MORE_FILES:
+        if (source)
+            return {err::FileNotFound, Trouble::Plain};
+        return {err::PathNotFound, Trouble::PathMissing};
+    case ERROR_NOT_READY:
+        return {source ? err::DeviceUnavailable : err::DiskNotReady, Trouble::Plain};
+    case ERROR_WRITE_PROTECT:
+        return {err::PermissionDenied, Trouble::Plain};
+    case ERROR_ACCESS_DENIED:
+        if (source)
+            return {err::PathFileAccessError, Trouble::Unreadable};
+        return {err::PermissionDenied, Trouble::Plain};
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+    case ERROR_CANNOT_MAKE: // a full FAT root folder, though the disk may have room
+        return {err::DiskFull, Trouble::OutOfRoom};
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return {err::FileAlreadyExists, Trouble::Plain};
+    case ERROR_CRC:
+    case ERROR_SECTOR_NOT_FOUND:
+    case ERROR_IO_DEVICE:
+    case ERROR_READ_FAULT:
+    case ERROR_WRITE_FAULT:
+    case ERROR_GEN_FAILURE:
+        return {err::DeviceIOError, Trouble::DeviceIo};
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return {err::PathFileAccessError, Trouble::InUse};
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+        return {err::PathFileAccessError, Trouble::NameRefused};
+    case ERROR_FILE_TOO_LARGE:
+        return {err::PathFileAccessError, Trouble::TooLarge};
+    default:
+        return {err::PathFileAccessError, Trouble::Other};
+    }
+}
+
+} // namespace
 
 QString win32Text(unsigned long code) {
     wchar_t* text = nullptr;
@@ -18,55 +66,10 @@ QString win32Text(unsigned long code) {
     return result;
 }
 
-Error win32Error(unsigned long code, IoSide side, const QString& dosPath) {
-    const bool source = side == IoSide::Source;
-    switch (code) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_NO_MORE_FILES:
-        if (source)
-            return Error(err::FileNotFound);
-        return pathNotFound(dosPath);
-    case ERROR_NOT_READY:
-        return Error(source ? err::DeviceUnavailable : err::DiskNotReady);
-    case ERROR_WRITE_PROTECT:
-        return Error(err::PermissionDenied);
-    case ERROR_ACCESS_DENIED:
-        if (source)
-            return Error(err::PathFileAccessError,
-                         QStringLiteral("Cannot read %1: permission denied").arg(dosPath));
-        return Error(err::PermissionDenied);
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return Error(err::DiskFull);
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-        return Error(err::FileAlreadyExists);
-    case ERROR_CRC:
-    case ERROR_SECTOR_NOT_FOUND:
-    case ERROR_IO_DEVICE:
-    case ERROR_READ_FAULT:
-    case ERROR_WRITE_FAULT:
-    case ERROR_GEN_FAILURE:
-        return Error(err::DeviceIOError, QStringLiteral("Device I/O error %1 %2")
-                                             .arg(source ? QStringLiteral("reading")
-                                                         : QStringLiteral("writing"),
-                                                  dosPath));
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return fileInUseError(dosPath);
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_FILENAME_EXCED_RANGE:
-        return Error(err::PathFileAccessError,
-                     QStringLiteral("%1: the name or path cannot be used on this drive")
-                         .arg(dosPath));
-    default:
-        return Error(err::PathFileAccessError,
-                     QStringLiteral("Cannot %1 %2: %3")
-                         .arg(source ? QStringLiteral("read") : QStringLiteral("write"), dosPath,
-                              win32Text(code)));
-    }
+SystemFailure win32Failure(unsigned long code, IoSide side, const QString& dosPath) {
+    const auto [number, trouble] = meaning(code, side == IoSide::Source);
+    return {number, trouble, side, dosPath,
+            trouble == Trouble::Other ? win32Text(code) : QString()};
 }
 
 bool meansNoMedium(unsigned long code) {
@@ -82,10 +85,11 @@ bool meansNoMedium(unsigned long code) {
     }
 }
 
-Error rootError(unsigned long code, IoSide side, const QString& dosPath) {
+SystemFailure rootFailure(unsigned long code, IoSide side, const QString& dosPath) {
     if (meansNoMedium(code))
-        return Error(side == IoSide::Source ? err::DeviceUnavailable : err::DiskNotReady);
-    return win32Error(code, side, dosPath);
+        return {side == IoSide::Source ? err::DeviceUnavailable : err::DiskNotReady,
+                Trouble::Plain, side, dosPath, {}};
+    return win32Failure(code, side, dosPath);
 }
 
 } // namespace qel

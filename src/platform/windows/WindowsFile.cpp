@@ -62,7 +62,7 @@ QString WindowsFile::ShortName() const {
     std::vector<wchar_t> buffer(needed ? needed : 1);
     const DWORD length = needed ? GetShortPathNameW(path.c_str(), buffer.data(), needed) : 0;
     if (length == 0 || length >= needed)
-        throw win32Error(GetLastError(), IoSide::Source, m_dosPath);
+        throw describe(win32Failure(GetLastError(), IoSide::Source, m_dosPath));
     const QString shortPath = QString::fromWCharArray(buffer.data(), int(length));
     return shortPath.mid(shortPath.lastIndexOf(u'\\') + 1);
 }

@@ -64,7 +64,7 @@ void WindowsLauncher::startProgram(const QString& path) {
     const RealSystemFolder realPaths;
     const DWORD attributes = GetFileAttributesW(program.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
-        throw win32Error(GetLastError(), IoSide::Source, dos->toString());
+        throw describe(win32Failure(GetLastError(), IoSide::Source, dos->toString()));
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         throw Error(err::PathFileAccessError,
                     QStringLiteral("%1 is a folder, not a program").arg(dos->toString()));

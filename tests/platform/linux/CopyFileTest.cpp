@@ -78,35 +78,6 @@ TEST_F(CopyFileTest, NothingToCopyIsFileNotFound) {
     EXPECT_TRUE(folderNames(a("DATA")).isEmpty());
 }
 
-TEST_F(CopyFileTest, ReplacesOlderCopiesAndKeepsTheirTimes) {
-    writeFile(c("DATA/ACCT1.HST"), "new contents");
-    const timespec times[2] = {{1600000000, 123000000}, {1500000000, 456000000}};
-    ASSERT_EQ(utimensat(AT_FDCWD, c("DATA/ACCT1.HST").constData(), times, 0), 0);
-    writeFile(a("DATA/ACCT1.HST"), "old");
-
-    m_fso.CopyFile(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\"), true);
-
-    struct stat st {};
-    ASSERT_EQ(stat(a("DATA/ACCT1.HST").constData(), &st), 0); // before reading moves atime
-    EXPECT_EQ(readFile(a("DATA/ACCT1.HST")), "new contents");
-    EXPECT_EQ(st.st_mtim.tv_sec, 1500000000);
-    EXPECT_EQ(st.st_mtim.tv_nsec, 456000000);
-    EXPECT_EQ(st.st_atim.tv_sec, 1600000000);
-    EXPECT_EQ(folderNames(a("DATA")), QList<QByteArray>{"ACCT1.HST"});
-}
-
-TEST_F(CopyFileTest, WithoutOverwriteAnExistingTargetIsFileAlreadyExists) {
-    writeFile(c("DATA/ACCT1.HST"), "new");
-    writeFile(a("DATA/ACCT1.HST"), "old");
-    try {
-        m_fso.CopyFile(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\"), false);
-        FAIL() << "no error";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number(), err::FileAlreadyExists);
-    }
-    EXPECT_EQ(readFile(a("DATA/ACCT1.HST")), "old");
-}
-
 TEST_F(CopyFileTest, ASymlinkTargetIsReplacedNeverWrittenThrough) {
     writeFile(c("DATA/ACCT1.HST"), "backup");
     writeFile(root() + "/victim", "precious");
@@ -136,32 +107,10 @@ TEST_F(CopyFileTest, CopyingOntoItselfKeepsTheData) {
     EXPECT_TRUE(tempFiles(c()).isEmpty());
 }
 
-TEST_F(CopyFileTest, NamesWithSpacesAndLettersBeyondAscii) {
-    writeFile(c("DATA/Kurs \xc3\xbc"
-                "ber Z\xc3\xbcrich.HST"),
-              "franken");
-    writeFile(c("DATA/\xd0\xbe\xd1\x82\xd1\x87\xd1\x91\xd1\x82 2024.hst"), "rubel");
-    m_fso.CopyFile(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\"), true);
-    EXPECT_EQ(readFile(a("DATA/Kurs \xc3\xbc"
-                         "ber Z\xc3\xbcrich.HST")),
-              "franken");
-    EXPECT_EQ(readFile(a("DATA/\xd0\xbe\xd1\x82\xd1\x87\xd1\x91\xd1\x82 2024.hst")), "rubel");
-}
-
-TEST_F(CopyFileTest, DestinationProblemsCarryTheirNumbers) {
+TEST_F(CopyFileTest, ADestinationDriveWithoutItsMediumIsNotReady) {
     writeFile(c("DATA/ACCT1.HST"), "x");
-    writeFile(a("BLOCKER"), "a file where the folder should be");
-    makeFolder(a("DATA/ACCT1.HST")); // a folder where the file should go
-
-    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\BLOCKER\\")),
-              err::FileAlreadyExists);
-    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\MISSING\\")),
-              err::PathNotFound);
     EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("D:\\DATA\\")),
               err::DiskNotReady);
-    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")),
-              err::PathFileAccessError);
-    EXPECT_TRUE(m_lastError.contains(QStringLiteral("A:\\DATA\\ACCT1.HST")));
 }
 
 TEST_F(CopyFileTest, ASourceFolderDeletedBetweenStepsIsPathNotFound) {
@@ -199,94 +148,21 @@ TEST_F(CopyFileTest, AnUnreadableSourceNamesTheFile) {
     EXPECT_TRUE(tempFiles(a("DATA")).isEmpty());
 }
 
-TEST_F(CopyFileTest, DiskFullMidReplaceKeepsTheOldCopyAndNoTemporaryFile) {
-    writeFile(c("DATA/A.HST"), pattern(3000, 'a'));
-    writeFile(c("DATA/B.HST"), pattern(300000, 'b'));
-    writeFile(c("DATA/C.HST"), pattern(3000, 'c'));
-    writeFile(a("DATA/B.HST"), "old B");
-    writeFile(a("DATA/C.HST"), "old C");
-    m_io.failAfterBytes = 3000 + 100000;
-
-    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")),
-              err::DiskFull);
-    // The file before the failing one is whole; the failing one and the one
-    // after keep their old copies.
-    EXPECT_EQ(readFile(a("DATA/A.HST")), pattern(3000, 'a'));
-    EXPECT_EQ(readFile(a("DATA/B.HST")), "old B");
-    EXPECT_EQ(readFile(a("DATA/C.HST")), "old C");
-    EXPECT_TRUE(tempFiles(a("DATA")).isEmpty());
-}
-
-// What the disk gives back is checked before it replaces anything.
-TEST_F(CopyFileTest, ACopyTheDiskDoesNotGiveBackIsNamedAndTheOldOneStays) {
-    writeFile(c("DATA/A.HST"), pattern(300000, 'n'));
-    writeFile(a("DATA/A.HST"), "old");
-    m_io.corruptReadBack = true;
-    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")),
-              err::DeviceIOError);
-    EXPECT_EQ(m_lastError, QStringLiteral("The copy of C:\\DATA\\A.HST on drive A: does not match "
-                                          "the original; the disk may be faulty"));
-    EXPECT_EQ(readFile(a("DATA/A.HST")), "old");
-    EXPECT_TRUE(tempFiles(a("DATA")).isEmpty());
-
-    // A rename the medium forbids is no missing disk: the file is named.
-    m_io.corruptReadBack = false;
-    m_io.renameFailure = Trouble::Refused;
-    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")),
-              err::PathFileAccessError);
-    EXPECT_EQ(m_lastError, QStringLiteral("A:\\DATA\\A.HST could not be put in place: the disk in "
-                                          "drive A: refused it (operation not permitted). The "
-                                          "older copy is kept."));
-    EXPECT_EQ(readFile(a("DATA/A.HST")), "old");
-    EXPECT_TRUE(tempFiles(a("DATA")).isEmpty());
-}
-
-// A second backup of unchanged files writes nothing; a file whose bytes
-// changed behind an unchanged size and time is still copied. A.HST is large
-// enough to be written and compared past the cache, with an unaligned end.
-TEST_F(CopyFileTest, UnchangedFilesAreNotWrittenAgain) {
+// A large file is written and compared past the cache, with an unaligned
+// end; a second backup leaves it as it is.
+TEST_F(CopyFileTest, ALargeUnchangedFileIsNotWrittenAgain) {
     const QByteArray large = pattern((9 << 20) + 1234, 'a');
     writeFile(c("DATA/A.HST"), large);
-    writeFile(c("DATA/B.HST"), pattern(100000, 'b'));
     m_fso.CopyFile(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\"), true);
     EXPECT_TRUE(readFile(a("DATA/A.HST")) == large);
     struct stat first {};
     ASSERT_EQ(stat(a("DATA/A.HST").constData(), &first), 0);
     const long long written = m_io.bytesWritten;
-
-    struct stat b {};
-    ASSERT_EQ(stat(c("DATA/B.HST").constData(), &b), 0);
-    writeFile(c("DATA/B.HST"), pattern(100000, 'B'));
-    const timespec times[2] = {b.st_atim, b.st_mtim};
-    ASSERT_EQ(utimensat(AT_FDCWD, c("DATA/B.HST").constData(), times, 0), 0);
     m_fso.CopyFile(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\"), true);
-
     struct stat second {};
     ASSERT_EQ(stat(a("DATA/A.HST").constData(), &second), 0);
     EXPECT_EQ(second.st_ino, first.st_ino);
-    EXPECT_EQ(second.st_ctim.tv_sec, first.st_ctim.tv_sec);
-    EXPECT_EQ(second.st_ctim.tv_nsec, first.st_ctim.tv_nsec);
-    EXPECT_EQ(m_io.bytesWritten - written, 100000);
-    EXPECT_EQ(readFile(a("DATA/B.HST")), pattern(100000, 'B'));
-}
-
-TEST_F(CopyFileTest, AFailedFlushRenamesNothing) {
-    writeFile(c("DATA/A.HST"), "new");
-    writeFile(a("DATA/A.HST"), "old");
-    m_io.durableFailure = Trouble::DeviceIo;
-    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")),
-              err::DeviceIOError);
-    EXPECT_EQ(readFile(a("DATA/A.HST")), "old");
-    EXPECT_TRUE(tempFiles(a("DATA")).isEmpty());
-}
-
-TEST_F(CopyFileTest, OneFlushPerCallNotPerFile) {
-    for (int i = 0; i < 20; ++i)
-        writeFile(c("DATA/F") + QByteArray::number(i) + ".HST", pattern(1000, char(i)));
-    m_fso.CopyFile(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\"), true);
-    EXPECT_EQ(folderNames(a("DATA")).size(), 20);
-    EXPECT_EQ(m_io.durableCalls, 1);
-    EXPECT_EQ(m_io.folderSyncs, 1);
+    EXPECT_EQ(m_io.bytesWritten, written);
 }
 
 TEST_F(CopyFileTest, SparseFileCopiesQuicklyAndExactly) {
@@ -338,32 +214,18 @@ TEST_F(CopyFileTest, AKilledCopyLeavesNoTruncatedFile) {
     close(held);
 }
 
-// A source written to while it is copied is copied again; one that never
-// settles is named, and its old copy stays.
-TEST_F(CopyFileTest, ASourceThatChangesWhileItIsCopied) {
-    writeFile(c("DATA/A.HST"), pattern(200000, 'n'));
+// A writer through a shared map changes neither size nor times: the bytes
+// tell, and the file is copied again.
+TEST_F(CopyFileTest, ASourceChangedThroughASharedMapIsCopiedAgain) {
+    const size_t size = 200004;
+    writeFile(c("DATA/A.HST"), pattern(int(size), 'n'));
     writeFile(a("DATA/A.HST"), "old");
-    const auto append = [&] {
-        QFile file(QString::fromUtf8(c("DATA/A.HST")));
-        ASSERT_TRUE(file.open(QIODevice::Append));
-        file.write("more");
-    };
-    m_io.failAfterBytes = 50000;
-    m_io.atLimit = [&] {
-        append();
-        m_io.failAfterBytes = -1;
-    };
-    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")), 0);
-    EXPECT_EQ(readFile(a("DATA/A.HST")), pattern(200000, 'n') + "more");
-
-    // Through a shared map neither size nor times change: the bytes tell.
     const int fd = open(c("DATA/A.HST").constData(), O_RDWR);
     ASSERT_GE(fd, 0);
-    const size_t size = 200004;
     auto* map = static_cast<char*>(mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0));
     ASSERT_NE(map, MAP_FAILED);
     std::memset(map, 'm', size); // dirtied now, so the writes below move no time
-    m_io.failAfterBytes = m_io.bytesWritten + 50000;
+    m_io.failAfterBytes = 50000;
     m_io.atLimit = [&] {
         std::memset(map, 'w', size);
         m_io.failAfterBytes = -1;
@@ -372,22 +234,6 @@ TEST_F(CopyFileTest, ASourceThatChangesWhileItIsCopied) {
     EXPECT_EQ(readFile(a("DATA/A.HST")), QByteArray(int(size), 'w'));
     munmap(map, size);
     close(fd);
-
-    std::function<void()> keepWriting = [&] {
-        append();
-        m_io.failAfterBytes = m_io.bytesWritten + 50000;
-        m_io.atLimit = keepWriting;
-    };
-    m_io.atLimit = keepWriting;
-    m_io.failAfterBytes = m_io.bytesWritten + 50000;
-    writeFile(a("DATA/A.HST"), "old");
-    EXPECT_EQ(copyError(QStringLiteral("C:\\DATA\\*.HST"), QStringLiteral("A:\\DATA\\")),
-              err::PathFileAccessError);
-    EXPECT_EQ(m_lastError, QStringLiteral("C:\\DATA\\A.HST changed while it was being copied. "
-                                          "Close the program that writes to it, then back up "
-                                          "again."));
-    EXPECT_EQ(readFile(a("DATA/A.HST")), "old");
-    EXPECT_TRUE(tempFiles(a("DATA")).isEmpty());
 }
 
 TEST_F(CopyFileTest, WriteProtectedDestinationIsPermissionDenied) {

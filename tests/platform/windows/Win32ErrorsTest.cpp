@@ -18,7 +18,7 @@ class Win32ErrorsTest : public ::testing::TestWithParam<Mapping> {};
 
 TEST_P(Win32ErrorsTest, MapsToTheRuntimesNumber) {
     const Mapping m = GetParam();
-    const Error e = win32Error(m.code, m.side, QStringLiteral("a:\\ACCT1\\ACCT.CVD"));
+    const Error e = describe(win32Failure(m.code, m.side, QStringLiteral("a:\\ACCT1\\ACCT.CVD")));
     EXPECT_EQ(e.number(), m.number);
     EXPECT_EQ(e.description().contains(QStringLiteral("a:\\ACCT1\\ACCT.CVD")), m.namesFile)
         << qPrintable(e.description());

@@ -29,13 +29,19 @@ std::int64_t sizeOf(DWORD high, DWORD low) {
     return (std::int64_t(high) << 32) | low;
 }
 
-FileStatus statusOf(const BY_HANDLE_FILE_INFORMATION& info) {
+// Both kinds of the system's file facts hold these.
+template <typename Facts> FileStatus statusOf(const Facts& facts) {
     FileStatus s;
-    s.type = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FileStatus::Type::Folder
-                                                                : FileStatus::Type::Regular;
-    s.size = sizeOf(info.nFileSizeHigh, info.nFileSizeLow);
-    s.accessed = nanoseconds(info.ftLastAccessTime);
-    s.modified = nanoseconds(info.ftLastWriteTime);
+    s.type = (facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FileStatus::Type::Folder
+                                                                 : FileStatus::Type::Regular;
+    s.size = sizeOf(facts.nFileSizeHigh, facts.nFileSizeLow);
+    s.accessed = nanoseconds(facts.ftLastAccessTime);
+    s.modified = nanoseconds(facts.ftLastWriteTime);
+    return s;
+}
+
+FileStatus statusOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    FileStatus s = statusOf<BY_HANDLE_FILE_INFORMATION>(info);
     s.volume = info.dwVolumeSerialNumber;
     s.index = (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     return s;
@@ -189,12 +195,7 @@ FileStatus WindowsCopyIo::targetStatus(const QByteArray& name, const QString& do
             return {};
         throw win32Failure(code, IoSide::Destination, dosPath);
     }
-    FileStatus status;
-    status.type = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FileStatus::Type::Folder
-                                                                     : FileStatus::Type::Regular;
-    status.size = sizeOf(data.nFileSizeHigh, data.nFileSizeLow);
-    status.accessed = nanoseconds(data.ftLastAccessTime);
-    status.modified = nanoseconds(data.ftLastWriteTime);
+    FileStatus status = statusOf(data);
     // Which file it is, so that the source itself is never replaced.
     UniqueHandle handle(CreateFileW(path.c_str(), 0,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

@@ -6,23 +6,29 @@
 #include "platform/linux/ErrnoMapping.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace qel {
 
 namespace {
 
-// The file system at folder; nullopt when the folder is gone with its medium.
-std::optional<dev_t> deviceOf(const QByteArray& folder, QChar drive) {
-    struct stat st {};
-    if (stat(folder.constData(), &st) == 0)
-        return st.st_dev;
+// Mount IDs the kernel never hands out again (Linux 6.8); older kernels reuse
+// a freed one, so there the device number goes along.
+constexpr unsigned kMountIdUnique = 0x00004000U;
+
+} // namespace
+
+std::optional<DestinationMedia::MountId> DestinationMedia::mountAt(const QByteArray& folder,
+                                                                   QChar drive) {
+    struct statx st {};
+    if (statx(AT_FDCWD, folder.constData(), 0, STATX_MNT_ID | kMountIdUnique, &st) == 0)
+        return MountId{st.stx_mnt_id, makedev(st.stx_dev_major, st.stx_dev_minor)};
     if (errno == ENOENT || errno == ENOTDIR)
         return std::nullopt;
     throw describe(errnoFailure(errno, IoSide::Destination, QString(drive) + QStringLiteral(":\\")));
 }
-
-} // namespace
 
 DestinationMedia::DestinationMedia(const Drives& drives)
     : m_drives(drives) {}
@@ -32,9 +38,9 @@ void DestinationMedia::beginRun(const QString& drive) {
     const std::optional<QChar> letter = dosDriveLetter(drive);
     if (!letter)
         return;
-    std::optional<dev_t> medium;
+    std::optional<MountId> medium;
     try {
-        medium = deviceOf(folderOf(*letter), *letter);
+        medium = mountAt(folderOf(*letter), *letter);
     } catch (const Error&) {
         // Not ready, or not to be asked: the run's first check says so.
     }
@@ -65,7 +71,7 @@ QByteArray DestinationMedia::folderOf(QChar drive) const {
 }
 
 void DestinationMedia::checkFolder(QChar drive, const QByteArray& folder) {
-    const std::optional<dev_t> now = deviceOf(folder, drive);
+    const std::optional<MountId> now = mountAt(folder, drive);
     if (!now)
         throw Error(err::DiskNotReady); // the medium took its folder along
     const auto [medium, first] = m_runMedia.try_emplace(drive, now);

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QChar>
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -39,9 +40,19 @@ private:
     QByteArray folderOf(QChar drive) const;
     void checkFolder(QChar drive, const QByteArray& folder);
 
+    // A mount as the kernel names it: a new mount in the same folder is
+    // another medium, though it may get the old one's device number.
+    struct MountId {
+        std::uint64_t mount = 0; // never given twice where the kernel says unique
+        dev_t device = 0;
+        bool operator==(const MountId&) const = default;
+    };
+    // The mount at folder; nullopt when the folder is gone with its medium.
+    static std::optional<MountId> mountAt(const QByteArray& folder, QChar drive);
+
     const Drives& m_drives;
     // The run's medium in each drive; nullopt: none was there.
-    std::map<QChar, std::optional<dev_t>> m_runMedia;
+    std::map<QChar, std::optional<MountId>> m_runMedia;
 };
 
 } // namespace qel

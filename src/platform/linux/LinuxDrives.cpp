@@ -68,6 +68,11 @@ bool isMountPoint(const QByteArray& folder) {
            parent.st_dev != makedev(st.stx_dev_major, st.stx_dev_minor);
 }
 
+bool isBlockDevice(const QByteArray& path) {
+    struct stat st {};
+    return ::stat(path.constData(), &st) == 0 && S_ISBLK(st.st_mode);
+}
+
 // A drive is ready when its folder can be listed and entered.
 bool isUsableFolder(const QByteArray& path) {
     return isDirectory(path) && ::access(path.constData(), R_OK | X_OK) == 0;
@@ -120,11 +125,16 @@ std::optional<QList<LinuxDrives::HostDrive>> dosDevicesTable(const QByteArray& b
     if (!dir)
         return std::nullopt;
     QList<QByteArray> names;
+    QSet<QChar> devices; // letters with a device link: their folder is a mount point
     while (const dirent* entry = ::readdir(dir)) {
         const QByteArray name(entry->d_name);
-        if (name.size() == 2 && name[1] == ':' && QChar(name[0]).isLetter() &&
-            QChar(name[0]).unicode() < 0x80)
+        if (name.size() < 2 || name[1] != ':' || !QChar(name[0]).isLetter() ||
+            QChar(name[0]).unicode() >= 0x80)
+            continue;
+        if (name.size() == 2)
             names.append(name);
+        else if (name.size() == 3 && name[2] == ':' && isBlockDevice(folder + '/' + name))
+            devices.insert(QChar(name[0]).toUpper());
     }
     ::closedir(dir);
     std::sort(names.begin(), names.end(), [](const QByteArray& a, const QByteArray& b) {
@@ -138,6 +148,7 @@ std::optional<QList<LinuxDrives::HostDrive>> dosDevicesTable(const QByteArray& b
         if (!drives.isEmpty() && drives.last().entry.letter == letter)
             continue; // "c:" and "C:" both present: the first one counts
         drives.append(makeDrive(letter, letter == u'A' || letter == u'B', folder + '/' + name));
+        drives.last().mountFolder = devices.contains(letter);
     }
     return drives;
 }
@@ -241,6 +252,7 @@ QByteArray call(const std::function<QByteArray()>& source) {
 DriveTableSources DriveTableSources::system() {
     DriveTableSources sources;
     sources.mountInfo = [] { return readWholeFile("/proc/self/mountinfo"); };
+    sources.fstab = [] { return readWholeFile("/etc/fstab"); };
     sources.sysRoot = "/sys";
     sources.home = [] {
         QByteArray home = environmentPath("HOME");
@@ -283,15 +295,19 @@ LinuxDrives::LinuxDrives(DriveTableSources sources)
 
 QList<LinuxDrives::HostDrive> LinuxDrives::table() const {
     QList<HostDrive> drives = lettersTable();
+    QSet<QByteArray> fstabPoints;
+    for (const QByteArray& point : parseFstabMountPoints(call(m_sources.fstab)))
+        fstabPoints.insert(canonical(point));
     std::lock_guard lock(m_mutex);
     for (HostDrive& drive : drives) {
         if (!drive.ready)
             continue;
-        // A folder once seen holding a medium is, when bare, a drive whose
-        // medium has gone: writing there would fill the internal disk.
+        // A folder meant for a medium is, when bare, a drive whose medium is
+        // not there: writing into it would fill the internal disk.
         if (isMountPoint(drive.root))
             m_mountRoots.insert(drive.root);
-        else if (m_mountRoots.contains(drive.root))
+        else if (drive.mountFolder || fstabPoints.contains(drive.root) ||
+                 m_mountRoots.contains(drive.root))
             drive.ready = false;
     }
     return drives;

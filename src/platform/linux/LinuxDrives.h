@@ -21,6 +21,7 @@ struct DriveTableSources {
     std::function<QByteArray()> configHome;      // $XDG_CONFIG_HOME, default ~/.config
     std::function<QByteArray()> currentDir;      // the process's current directory
     std::function<QByteArray()> winePrefix = {}; // $WINEPREFIX, default ~/.wine
+    std::function<QByteArray()> fstab = {};      // the text of /etc/fstab
     // Everything mounted below these is a removable medium, named by its folder.
     QList<QByteArray> mediaFolders{"/media/", "/run/media/"};
     // Media that are plugged in but perhaps not mounted; none when null.
@@ -64,8 +65,11 @@ public:
         QByteArray root;
         bool ready = false;
         QString medium;
+        bool mountFolder = false; // the dosdevices table gives it a device ("a::")
     };
-    // A drive folder once seen as a mount point is not ready while it is not one.
+    // A folder meant for a medium (an fstab mount point, a folder once seen
+    // as a mount point, one whose letter has a device link) is not ready
+    // while nothing is mounted on it.
     QList<HostDrive> table() const;
 
     // A removable medium found for the table, mounted (root) or not (medium).

@@ -80,6 +80,16 @@ QList<MountEntry> parseMountInfo(const QByteArray& text) {
     return mounts;
 }
 
+QList<QByteArray> parseFstabMountPoints(const QByteArray& text) {
+    QList<QByteArray> points;
+    for (const QByteArray& line : text.split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() >= 2 && !fields[0].startsWith('#') && fields[1].startsWith('/'))
+            points.append(unescape(fields[1]));
+    }
+    return points;
+}
+
 bool isPseudoFileSystem(const QByteArray& fsType) {
     static const QSet<QByteArray> pseudo = {
         "autofs",     "binfmt_misc", "bpf",           "cgroup",    "cgroup2",  "configfs",

@@ -21,6 +21,10 @@ struct MountEntry {
 // mount point mounted over again keeps only its last (visible) entry.
 QList<MountEntry> parseMountInfo(const QByteArray& text);
 
+// The mount points that an fstab(5) text names (noauto ones included), with
+// their octal escapes undone.
+QList<QByteArray> parseFstabMountPoints(const QByteArray& text);
+
 // File systems that hold no user data (proc, sysfs, tmpfs, cgroup, overlay...).
 bool isPseudoFileSystem(const QByteArray& fsType);
 

@@ -367,6 +367,24 @@ TEST_F(Stick, AMediumThatWentAwayIsNotReady) {
     EXPECT_EQ(copy("C:\\ACCT1\\*.HST", "A:\\"), err::DiskNotReady);
 }
 
+// Another medium in the folder of one that went away usually gets its device
+// number (two tmpfs mounts, two sticks in one port): it is still not the
+// run's medium, and nothing is written to it.
+TEST_F(Stick, AnotherMediumWithTheSameDeviceNumberIsNotTheRunsOne) {
+    writeFile(c("ACCT1/ACCT.HST"), "hst");
+    fso().beginRun(QStringLiteral("a:"));
+    ASSERT_EQ(copy("C:\\ACCT1\\*.HST", "A:\\"), 0);
+    struct stat first {};
+    ASSERT_EQ(stat(m_a.constData(), &first), 0);
+    ASSERT_TRUE(m_disk->remount());
+    struct stat second {};
+    ASSERT_EQ(stat(m_a.constData(), &second), 0);
+    if (second.st_dev != first.st_dev)
+        GTEST_SKIP() << "the new mount got another device number: nothing to tell apart";
+    EXPECT_EQ(copy("C:\\ACCT1\\*.HST", "A:\\"), err::DiskNotReady);
+    EXPECT_TRUE(folderNames(m_a).isEmpty());
+}
+
 // Gone after the destination was chosen and before the run's first write
 // (during the question, or the run's first message): the drive table, having
 // seen the medium there, no longer offers its bare folder.

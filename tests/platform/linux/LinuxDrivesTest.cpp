@@ -104,6 +104,7 @@ protected:
         sources.configHome = [this] { return bytes(path("config")); };
         sources.currentDir = [this] { return m_cwd; };
         sources.winePrefix = [this] { return m_prefix; };
+        sources.fstab = [this] { return m_fstab; };
         sources.mediaFolders = {bytes(path("media/"))};
         return LinuxDrives(sources);
     }
@@ -126,7 +127,36 @@ protected:
     QByteArray m_mounts;
     QByteArray m_cwd;
     QByteArray m_prefix;
+    QByteArray m_fstab;
 };
+
+// A folder meant for a medium is no disk while nothing is mounted on it:
+// the backup would land on the internal disk. A plain folder stays a drive.
+TEST_F(MachineTable, ABareMountFolderIsADriveWithoutItsDisk) {
+    for (const char* dir : {"mnt/backup", "mnt/floppy", "plain"})
+        QDir().mkpath(path(dir));
+    QDir().mkpath(path("config/qel-trekkel/dosdevices"));
+    link(path("mnt/backup"), "config/qel-trekkel/dosdevices/a:");
+    link(path("mnt/floppy"), "config/qel-trekkel/dosdevices/b:");
+    link(path("plain"), "config/qel-trekkel/dosdevices/c:");
+    EXPECT_TRUE(drives().isReady(u'A'));
+
+    m_fstab = "# <file system> <mount point> <type>\n"
+              "LABEL=BACKUP " + bytes(path("mnt/backup")) + " vfat noauto,user 0 0\n";
+    const LinuxDrives table = drives();
+    EXPECT_FALSE(table.isReady(u'A'));
+    EXPECT_EQ(errorNumberOf([&] { table.toHostPath(QStringLiteral("a:\\")); }),
+              err::DeviceUnavailable);
+    EXPECT_TRUE(table.isReady(u'C'));
+
+    // Wine's mark: a device link beside the drive's own.
+    const QByteArray device = QFile::exists(QStringLiteral("/dev/vda")) ? "/dev/vda" : "/dev/loop0";
+    if (QFileInfo(QString::fromUtf8(device)).exists()) {
+        EXPECT_TRUE(drives().isReady(u'B'));
+        link(QString::fromUtf8(device), "config/qel-trekkel/dosdevices/b::");
+        EXPECT_FALSE(drives().isReady(u'B'));
+    }
+}
 
 QStringList textsOf(const Drives& drives) {
     QStringList texts;

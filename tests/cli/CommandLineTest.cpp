@@ -159,8 +159,19 @@ TEST_F(CommandLineTest, AFailedRunEndsWithItsOwnExitCodeAndItsMessage) {
     EXPECT_EQ(ran.err.count('\n'), 2) << ran.err.data();
     EXPECT_FALSE(QFileInfo::exists(stick()));
 
-    // A full disk keeps the older backup.
+    // Nor is the bare folder a stick is mounted on (named in fstab): nothing
+    // lands on the internal disk.
     QDir().mkpath(stick());
+    QFile fstab(m_root.filePath(u"fstab"_s));
+    ASSERT_TRUE(fstab.open(QIODevice::WriteOnly));
+    fstab.write("LABEL=STICK " + stick().toLocal8Bit() + " vfat noauto,user 0 0\n");
+    fstab.close();
+    ran = run({u"--backup"_s, u"C:\\DATA\\ACCT1"_s, u"--to"_s, u"a:"_s},
+              {{u"QEL_TREKKEL_FSTAB"_s, fstab.fileName()}});
+    EXPECT_EQ(ran.exitCode, 3) << ran.err.data();
+    EXPECT_TRUE(QDir(stick()).isEmpty());
+
+    // A full disk keeps the older backup.
     if (!mountStick("size=1m"))
         GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
     QDir().mkpath(stick() + u"/ACCT1"_s);
@@ -175,12 +186,12 @@ TEST_F(CommandLineTest, AFailedRunEndsWithItsOwnExitCodeAndItsMessage) {
     EXPECT_EQ(read(stick() + u"/ACCT1/ACCT.HST"_s), "older backup");
 
     const QList<QByteArray> lines = recordLines();
-    ASSERT_EQ(lines.size(), 3);
+    ASSERT_EQ(lines.size(), 4);
     EXPECT_TRUE(lines[0].endsWith("\ta:\t0%\tThere are no valid Corvane QEL files to backup. "
                                   "Please choose another directory"))
         << lines[0].data();
-    EXPECT_TRUE(lines[2].contains("\tC:\\DATA\\ACCT1\ta:\\ACCT1\t0%\tDisk full: "))
-        << lines[2].data();
+    EXPECT_TRUE(lines[3].contains("\tC:\\DATA\\ACCT1\ta:\\ACCT1\t0%\tDisk full: "))
+        << lines[3].data();
 }
 
 TEST_F(CommandLineTest, UsageErrorsSayWhatIsWrongAndShowTheUsage) {

@@ -13,6 +13,7 @@ struct BackupResult {
         NoData,    // the source folder holds no QEL data
         Declined,  // No to the confirmation
         BrokenOff, // a failure ended the run; errorNumber and message say which
+        Busy,      // another run kept the drive; message says so
         Ended,     // the program ended during one of the run's yields
     };
 

@@ -95,6 +95,18 @@ BackupResult BackupRun::cmd_BackupDefault_Click() {
         return result;
     }
 
+    // No other run, of this program or another, writes to the drive meanwhile.
+    std::shared_ptr<void> hold;
+    try {
+        hold = m_fso().holdDrive(destinationDrive());
+    } catch (const Error& e) {
+        result.outcome = BackupResult::Outcome::Busy;
+        result.errorNumber = e.number();
+        result.message = e.description();
+        m_dialogs.MsgBox(e.description(), Buttons::OK, Icon::Exclamation, DefaultButton::First,
+                         QString());
+        return result;
+    }
     // What the drive holds at this answer is the medium the run writes to.
     m_fso().beginRun(destinationDrive());
     Run run;

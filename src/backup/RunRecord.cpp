@@ -25,6 +25,7 @@ QString outcomeText(const BackupResult& result) {
         return QStringLiteral("ended");
     case BackupResult::Outcome::NoData:
     case BackupResult::Outcome::BrokenOff:
+    case BackupResult::Outcome::Busy:
         break;
     }
     return result.message;

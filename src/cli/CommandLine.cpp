@@ -76,6 +76,8 @@ int exitCodeOf(const BackupResult& result) {
     case BackupResult::Outcome::Declined: // neither happens without a window
     case BackupResult::Outcome::Ended:
         return exitcode::Failed;
+    case BackupResult::Outcome::Busy:
+        return exitcode::DriveBusy;
     case BackupResult::Outcome::BrokenOff:
         break;
     }

@@ -22,6 +22,7 @@ inline constexpr int Failed = 1; // any other error; also --last: none, or too o
 inline constexpr int NoData = 2;
 inline constexpr int DriveNotReady = 3;
 inline constexpr int DiskFull = 4;
+inline constexpr int DriveBusy = 5; // another backup to DRIVE was running
 inline constexpr int Usage = 64; // as sysexits' EX_USAGE
 } // namespace exitcode
 

@@ -166,6 +166,13 @@ Error fileInUseError(const QString& dosPath) {
                      .arg(dosPath));
 }
 
+Error driveBusyError(const QString& drive) {
+    return Error(err::PathFileAccessError,
+                 QStringLiteral("Another backup to drive %1 is running. Wait until it has ended, "
+                                "then back up again.")
+                     .arg(drive));
+}
+
 Error copyMismatchError(const QString& dosSource, const QString& dosFolder) {
     return Error(err::DeviceIOError,
                  QStringLiteral("The copy of %1 on drive %2 does not match the original; the "

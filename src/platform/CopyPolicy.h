@@ -76,6 +76,7 @@ Error tooLargeForFatError(const QString& dosSource, const QString& dosFolder);  
 Error nameRefusedError(const QString& dosSource, const QString& dosFolder);     // 75
 Error renameRefusedError(const QString& dosTarget, const QString& reason);      // 75
 Error fileInUseError(const QString& dosPath);                                    // 75
+Error driveBusyError(const QString& drive);                                      // 75
 // The copy read back from the medium differs from what was read from the
 // source (before or after it was put in place).
 Error copyMismatchError(const QString& dosSource, const QString& dosFolder); // 57

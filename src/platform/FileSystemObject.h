@@ -63,6 +63,12 @@ public:
     // Until the next call, CreateFolder and CopyFile write there only while it
     // holds that medium: none, or another in its place, is Error 71. Never fails.
     virtual void beginRun(const QString& drive) = 0;
+
+    // Keeps every other run, of this program or another of the user's
+    // processes, from writing to drive ("a:") until the returned hold is
+    // gone; holds of one object share the drive. Throws Error 75 naming the
+    // drive when another run keeps it for longer than a few seconds.
+    virtual std::shared_ptr<void> holdDrive(const QString& drive) = 0;
 };
 
 } // namespace qel

@@ -2,7 +2,9 @@
 
 #include "platform/CopyPolicy.h"
 #include "platform/CopyTarget.h"
+#include "platform/DosPath.h"
 #include "platform/DosWildcard.h"
+#include "platform/DriveLock.h"
 #include "platform/Drives.h"
 #include "platform/Error.h"
 #include "platform/SystemFailure.h"
@@ -31,6 +33,10 @@ matching(std::vector<FileSystemObjectBase::Entry> entries, const QString& patter
               [](const auto& a, const auto& b) { return a.hostName < b.hostName; });
     return entries;
 }
+
+// Long enough for a run that is just ending; a person or a schedule can
+// start again later.
+constexpr std::chrono::seconds kWaitForDrive{3};
 
 } // namespace
 
@@ -81,6 +87,19 @@ void FileSystemObjectBase::CopyFile(const QString& source, const QString& destin
     } catch (const SystemFailure& failure) {
         throw describe(failure);
     }
+}
+
+std::shared_ptr<void> FileSystemObjectBase::holdDrive(const QString& drive) {
+    const QChar letter = dosDriveLetter(drive).value_or(QChar());
+    std::weak_ptr<DriveLock>& held = m_held[letter];
+    // A run started during another's yield writes through this object too.
+    if (auto lock = held.lock())
+        return lock;
+    std::shared_ptr<DriveLock> lock = DriveLock::take(letter, kWaitForDrive);
+    if (!lock)
+        throw driveBusyError(drive);
+    held = lock;
+    return lock;
 }
 
 } // namespace qel

@@ -4,12 +4,15 @@
 #include "platform/CopySequence.h"
 #include "platform/FileSystemObject.h"
 
+#include <QChar>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
 namespace qel {
 
+class DriveLock;
 class Drives;
 
 // What both platforms' file-system objects share: the steps of CopyFile
@@ -18,6 +21,7 @@ class Drives;
 class FileSystemObjectBase : public FileSystemObject {
 public:
     void CopyFile(const QString& source, const QString& destination, bool overwrite) final;
+    std::shared_ptr<void> holdDrive(const QString& drive) final;
 
     // Puts wrap between every copy and the system's calls (tests fail them on demand).
     using CopyIoWrapper = std::function<std::unique_ptr<CopyIo>(std::unique_ptr<CopyIo>)>;
@@ -56,6 +60,7 @@ protected:
 private:
     CopyIoWrapper m_wrap;
     CopySequence m_sequence;
+    std::map<QChar, std::weak_ptr<DriveLock>> m_held;
 };
 
 } // namespace qel

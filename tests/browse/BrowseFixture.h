@@ -34,6 +34,7 @@ public:
     void CreateFolder(const QString&) override {}
     void CopyFile(const QString&, const QString&, bool) override {}
     void beginRun(const QString&) override {}
+    std::shared_ptr<void> holdDrive(const QString&) override { return nullptr; }
 };
 
 // The three source lists, the panel and the browser wired as the main window

@@ -7,7 +7,9 @@
 #include <QTemporaryDir>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 
 namespace {
@@ -192,6 +194,23 @@ TEST_F(CommandLineTest, AFailedRunEndsWithItsOwnExitCodeAndItsMessage) {
         << lines[0].data();
     EXPECT_TRUE(lines[3].contains("\tC:\\DATA\\ACCT1\ta:\\ACCT1\t0%\tDisk full: "))
         << lines[3].data();
+}
+
+// Another backup to the same drive (here one that holds its lock) is not
+// interleaved with: the run waits a little, then ends with its own exit code.
+TEST_F(CommandLineTest, OneBackupAtATimePerDrive) {
+    source(AllKinds);
+    QDir().mkpath(m_root.filePath(u"data/QEL_Trekkel"_s));
+    const QByteArray lock = m_root.filePath(u"data/QEL_Trekkel/drive-a.lock"_s).toLocal8Bit();
+    const int fd = ::open(lock.constData(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    const Ran ran = run({u"--backup"_s, u"C:\\DATA\\ACCT1"_s, u"--to"_s, u"a:"_s});
+    ::close(fd);
+    EXPECT_EQ(ran.exitCode, 5);
+    EXPECT_TRUE(ran.err.endsWith("Another backup to drive a: is running. Wait until it has ended, "
+                                 "then back up again.\n"))
+        << ran.err.data();
+    EXPECT_TRUE(QDir(stick()).isEmpty());
 }
 
 TEST_F(CommandLineTest, UsageErrorsSayWhatIsWrongAndShowTheUsage) {

@@ -179,4 +179,11 @@ void FakeFileSystemObject::CopyFile(const QString& source, const QString& destin
     }
 }
 
+std::shared_ptr<void> FakeFileSystemObject::holdDrive(const QString& drive) {
+    Q_UNUSED(drive);
+    if (busyDrive)
+        throw *busyDrive;
+    return std::make_shared<int>(0);
+}
+
 } // namespace qel::test

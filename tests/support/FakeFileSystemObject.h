@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Error.h"
 #include "platform/FileSystemObject.h"
 
 #include <QByteArray>
@@ -7,6 +8,7 @@
 #include <QMap>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace qel::test {
 
@@ -55,6 +57,9 @@ public:
     void CreateFolder(const QString& path) override;
     void CopyFile(const QString& source, const QString& destination, bool overwrite) override;
     void beginRun(const QString& drive) override { record(QStringLiteral("beginRun"), drive); }
+    // Throws busyDrive's Error when set.
+    std::shared_ptr<void> holdDrive(const QString& drive) override;
+    std::optional<Error> busyDrive;
 
 private:
     struct Failure {

@@ -6,6 +6,9 @@ namespace qel {
 
 Error describe(const SystemFailure& f) {
     const bool reading = f.side == IoSide::Source;
+    const QString doing = f.readingBack ? QStringLiteral("reading back")
+                          : reading     ? QStringLiteral("reading")
+                                        : QStringLiteral("writing");
     switch (f.trouble) {
     case Trouble::Plain:
     case Trouble::OutOfRoom:
@@ -19,10 +22,8 @@ Error describe(const SystemFailure& f) {
         return Error(err::PathFileAccessError,
                      QStringLiteral("Cannot read %1: permission denied").arg(f.path));
     case Trouble::DeviceIo:
-        return Error(err::DeviceIOError, QStringLiteral("Device I/O error %1 %2")
-                                             .arg(reading ? QStringLiteral("reading")
-                                                          : QStringLiteral("writing"),
-                                                  f.path));
+        return Error(err::DeviceIOError,
+                     QStringLiteral("Device I/O error %1 %2").arg(doing, f.path));
     case Trouble::TooLarge:
         return Error(err::PathFileAccessError,
                      QStringLiteral("%1 is too large for the destination drive").arg(f.path));
@@ -34,10 +35,11 @@ Error describe(const SystemFailure& f) {
     case Trouble::Other:
         break;
     }
+    const QString verb = f.readingBack ? QStringLiteral("read back")
+                         : reading     ? QStringLiteral("read")
+                                       : QStringLiteral("write");
     return Error(err::PathFileAccessError,
-                 QStringLiteral("Cannot %1 %2: %3")
-                     .arg(reading ? QStringLiteral("read") : QStringLiteral("write"), f.path,
-                          f.systemText));
+                 QStringLiteral("Cannot %1 %2: %3").arg(verb, f.path, f.systemText));
 }
 
 Error folderFailure(const SystemFailure& failure, const QString& dosFolder) {

@@ -30,6 +30,7 @@ struct SystemFailure {
     IoSide side;
     QString path;       // the DOS path the call was about
     QString systemText; // the system's English text, for Refused and Other
+    bool readingBack = false; // a copy read back from the destination
 };
 
 // The Error the user is shown for failure.

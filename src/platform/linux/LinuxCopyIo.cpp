@@ -63,15 +63,20 @@ bool leaveDirect(int fd) {
 
 class OpenFile final : public CopyIo::File {
 public:
-    OpenFile(UniqueFd fd, IoSide side, QString dosPath, int targetDir)
+    OpenFile(UniqueFd fd, IoSide side, QString dosPath, int targetDir, bool readingBack = false)
         : m_fd(std::move(fd))
         , m_side(side)
         , m_dosPath(std::move(dosPath))
-        , m_targetDir(targetDir) {}
+        , m_targetDir(targetDir)
+        , m_readingBack(readingBack) {}
 
     int fd() const { return m_fd.get(); }
     const QString& dosPath() const { return m_dosPath; }
-    [[noreturn]] void fail(int errnum) const { throw errnoFailure(errnum, m_side, m_dosPath); }
+    [[noreturn]] void fail(int errnum) const {
+        SystemFailure failure = errnoFailure(errnum, m_side, m_dosPath);
+        failure.readingBack = m_readingBack;
+        throw failure;
+    }
 
     void writePastCache() {
         m_direct = fcntl(fd(), F_SETFL, fcntl(fd(), F_GETFL) | O_DIRECT) == 0;
@@ -169,6 +174,7 @@ private:
     IoSide m_side;
     QString m_dosPath;
     int m_targetDir;
+    bool m_readingBack;
     bool m_direct = false;
 };
 
@@ -292,9 +298,12 @@ std::unique_ptr<CopyIo::File> LinuxCopyIo::readBack(const QByteArray& name,
         if (fd.valid())
             posix_fadvise(fd.get(), 0, 0, POSIX_FADV_DONTNEED);
     }
-    if (!fd.valid())
-        throw errnoFailure(errno, IoSide::Destination, dosPath);
-    return std::make_unique<OpenFile>(std::move(fd), IoSide::Destination, dosPath, dir);
+    if (!fd.valid()) {
+        SystemFailure failure = errnoFailure(errno, IoSide::Destination, dosPath);
+        failure.readingBack = true;
+        throw failure;
+    }
+    return std::make_unique<OpenFile>(std::move(fd), IoSide::Destination, dosPath, dir, true);
 }
 
 void LinuxCopyIo::rename(const QByteArray& from, const QByteArray& to, const QString& dosTarget) {

@@ -67,14 +67,20 @@ bool isHeldOpen(const std::wstring& path) {
 
 class OpenFile final : public CopyIo::File {
 public:
-    OpenFile(std::wstring path, HANDLE handle, IoSide side, QString dosPath, bool unbuffered)
+    // A file read back is read unbuffered where the volume allows.
+    OpenFile(std::wstring path, HANDLE handle, IoSide side, QString dosPath, bool readingBack)
         : m_path(std::move(path))
         , m_handle(handle)
         , m_side(side)
         , m_dosPath(std::move(dosPath))
-        , m_unbuffered(unbuffered) {}
+        , m_readingBack(readingBack)
+        , m_unbuffered(readingBack) {}
 
-    [[noreturn]] void fail(DWORD code) const { throw win32Failure(code, m_side, m_dosPath); }
+    [[noreturn]] void fail(DWORD code) const {
+        SystemFailure failure = win32Failure(code, m_side, m_dosPath);
+        failure.readingBack = m_readingBack;
+        throw failure;
+    }
 
     std::size_t read(char* data, std::size_t length, std::int64_t offset) override {
         for (;;) {
@@ -139,6 +145,7 @@ private:
     UniqueHandle m_handle;
     IoSide m_side;
     QString m_dosPath;
+    bool m_readingBack;
     bool m_unbuffered;
 };
 
@@ -233,20 +240,19 @@ std::unique_ptr<CopyIo::File> WindowsCopyIo::readBack(const QByteArray& name,
                                                       const QString& dosPath) {
     // A fresh handle: what a new reader of the medium gets, not the writer's view.
     std::wstring path = targetPath(name);
-    bool unbuffered = true;
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    for (const DWORD flags : {FILE_FLAG_NO_BUFFERING, FILE_FLAG_SEQUENTIAL_SCAN}) {
+    HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_NO_BUFFERING, nullptr);
+    // Some volumes refuse unbuffered reads; theirs come through the cache.
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
         handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_EXISTING, flags, nullptr);
-        // Some volumes refuse unbuffered reads; theirs come through the cache.
-        if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_INVALID_PARAMETER)
-            break;
-        unbuffered = false;
+                             nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        SystemFailure failure = win32Failure(GetLastError(), IoSide::Destination, dosPath);
+        failure.readingBack = true;
+        throw failure;
     }
-    if (handle == INVALID_HANDLE_VALUE)
-        throw win32Failure(GetLastError(), IoSide::Destination, dosPath);
     return std::make_unique<OpenFile>(std::move(path), handle, IoSide::Destination, dosPath,
-                                         unbuffered);
+                                      true);
 }
 
 void WindowsCopyIo::rename(const QByteArray& from, const QByteArray& to,

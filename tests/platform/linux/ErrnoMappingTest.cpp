@@ -23,6 +23,13 @@ TEST_P(ErrnoMappingTest, MapsToTheRuntimesNumber) {
         << qPrintable(e.description());
 }
 
+// A copy that cannot be read back from the medium says so, not "writing".
+TEST(ErrnoMapping, AReadBackSaysReadingBack) {
+    SystemFailure failure = errnoFailure(EIO, IoSide::Destination, QStringLiteral("a:\\X.CVD"));
+    failure.readingBack = true;
+    EXPECT_EQ(describe(failure).description(), QStringLiteral("Device I/O error reading back a:\\X.CVD"));
+}
+
 constexpr IoSide Src = IoSide::Source;
 constexpr IoSide Dst = IoSide::Destination;
 

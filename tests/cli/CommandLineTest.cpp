@@ -298,6 +298,13 @@ TEST_F(CommandLineTest, ScheduleMakesATimerInstanceOrSaysWhichCrontabLineToAdd) 
     EXPECT_FALSE(QFileInfo::exists(environment));
     EXPECT_FALSE(
         QFileInfo::exists(config + u"/systemd/user/"_s + QString::fromLatin1(timer) + u".d"_s));
+
+    // Without systemd, the line to take out of the crontab is named.
+    env.insert(u"NO_USER_SYSTEMD"_s, u"1"_s);
+    ran = run({u"--backup"_s, u"C:\\DATA\\ACCT1"_s, u"--to"_s, u"a:"_s, u"--unschedule"_s}, env);
+    EXPECT_EQ(ran.exitCode, 1);
+    EXPECT_TRUE(ran.err.endsWith("(crontab -e):\n'" QEL_PROGRAM "' --backup 'C:\\DATA\\ACCT1' --to 'a:'\n"))
+        << ran.err.data();
 }
 
 } // namespace

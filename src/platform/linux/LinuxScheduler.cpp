@@ -54,14 +54,16 @@ LinuxScheduler::LinuxScheduler(QString configHome, QString program)
     : m_configHome(std::move(configHome))
     , m_program(std::move(program)) {}
 
+QString LinuxScheduler::cronCommand(const QString& source, const QString& drive) const {
+    return QStringLiteral("%1 --backup %2 --to %3")
+        .arg(quotedForCron(m_program), quotedForCron(source), quotedForCron(drive));
+}
+
 SchedulerReply LinuxScheduler::schedule(const QString& source, const QString& drive, QTime time) {
     // Asked first, so a machine without a user systemd is left as it was.
     if (const std::optional<QString> why = systemctl({QStringLiteral("daemon-reload")})) {
-        const QString line =
-            QStringLiteral("%1 %2 * * * %3 --backup %4 --to %5")
-                .arg(time.minute())
-                .arg(time.hour())
-                .arg(quotedForCron(m_program), quotedForCron(source), quotedForCron(drive));
+        const QString line = QStringLiteral("%1 %2 * * * ").arg(time.minute()).arg(time.hour()) +
+                             cronCommand(source, drive);
         return {false, QStringLiteral("There is no systemd user instance here (") + *why +
                            QStringLiteral("). To run the backup daily, add this line to your "
                                           "crontab (crontab -e):\n") +
@@ -95,6 +97,11 @@ SchedulerReply LinuxScheduler::schedule(const QString& source, const QString& dr
 SchedulerReply LinuxScheduler::unschedule(const QString& source, const QString& drive) {
     const QString name = scheduleName(source, drive);
     const QString timer = timerOf(name);
+    if (const std::optional<QString> why = systemctl({QStringLiteral("daemon-reload")}))
+        return {false, QStringLiteral("There is no systemd user instance here (") + *why +
+                           QStringLiteral("). If you added the backup to your crontab, remove "
+                                          "the line that ends in this (crontab -e):\n") +
+                           cronCommand(source, drive)};
     if (const std::optional<QString> why =
             systemctl({QStringLiteral("disable"), QStringLiteral("--now"), timer}))
         return {false, *why};

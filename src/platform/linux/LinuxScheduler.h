@@ -19,6 +19,9 @@ public:
     SchedulerReply unschedule(const QString& source, const QString& drive) override;
 
 private:
+    // The command of the crontab line that runs the backup.
+    QString cronCommand(const QString& source, const QString& drive) const;
+
     QString m_configHome;
     QString m_program;
 };

@@ -13,9 +13,15 @@ SchedulerReply schtasks(const QStringList& arguments) {
     if (!process.waitForFinished(60000))
         return {false, process.errorString()};
     const bool done = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    return {done, QString::fromLocal8Bit(done ? process.readAllStandardOutput()
-                                              : process.readAllStandardError())
-                      .trimmed()};
+    const QString output = QString::fromLocal8Bit(done ? process.readAllStandardOutput()
+                                                       : process.readAllStandardError())
+                               .trimmed();
+    if (done || !output.isEmpty())
+        return {done, output};
+    // Some schedulers fail without a word: the command and its code are the news.
+    return {false, QStringLiteral("schtasks.exe %1 failed (exit code %2) without saying why")
+                       .arg(arguments.value(0))
+                       .arg(process.exitCode())};
 }
 
 QString taskOf(const QString& source, const QString& drive) {

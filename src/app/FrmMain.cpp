@@ -265,10 +265,10 @@ void FrmMain::Dir1_OpenFailed(int number, const QString& description) {
 
 void FrmMain::cmd_BackupDefault_Click() {
     Busy busy(*this);
-    const BackupResult result = m_backupRun->cmd_BackupDefault_Click();
     // A record that cannot be written costs the user nothing now; the window
     // keeps to its own messages.
-    m_services.record.append(result, QDateTime::currentDateTime());
+    QString unrecorded;
+    runRecorded(*m_backupRun, m_services.record, unrecorded);
 }
 
 void FrmMain::Mnu_Defaults_Click() {

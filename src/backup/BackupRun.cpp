@@ -109,6 +109,8 @@ BackupResult BackupRun::cmd_BackupDefault_Click() {
     }
     // What the drive holds at this answer is the medium the run writes to.
     m_fso().beginRun(destinationDrive());
+    if (m_firstWrite)
+        m_firstWrite(m_dir1.Path(), destinationFolder());
     Run run;
     startWindow(run);
 
@@ -157,11 +159,14 @@ QString BackupRun::destinationDrive() const {
     return m_drive2.Drive().left(2);
 }
 
-BackupRun::Outcome BackupRun::copyFromRestartPoint(Run& run) {
+QString BackupRun::destinationFolder() const {
     const QString sourceDir = m_dir1.Path();
     const qsizetype lastSeparator = sourceDir.lastIndexOf(u'\\');
-    run.destinationFolder =
-        destinationDrive() + (lastSeparator < 0 ? sourceDir : sourceDir.mid(lastSeparator));
+    return destinationDrive() + (lastSeparator < 0 ? sourceDir : sourceDir.mid(lastSeparator));
+}
+
+BackupRun::Outcome BackupRun::copyFromRestartPoint(Run& run) {
+    run.destinationFolder = destinationFolder();
     run.destinationInUse = run.destinationFolder;
 
     Outcome outcome = guarded(run, [&] {

@@ -36,6 +36,12 @@ public:
     // shown to the user; none leaves this handler. The result says how it ended.
     BackupResult cmd_BackupDefault_Click();
 
+    // Called with the source folder and the destination folder when a run
+    // has its drive and is about to write, before it writes anything.
+    void onFirstWrite(std::function<void(const QString&, const QString&)> hook) {
+        m_firstWrite = std::move(hook);
+    }
+
     // Whether a question of the run is its request for a disk, whose OK
     // starts the run again from its restart point.
     static bool asksForDisk(const QString& text);
@@ -46,6 +52,7 @@ private:
 
     bool hasValidEntry() const;
     QString destinationDrive() const;
+    QString destinationFolder() const;
     Outcome copyFromRestartPoint(Run& run);
     Outcome guarded(Run& run, const std::function<void()>& action);
     Outcome handleError(const Error& error, Run& run);
@@ -63,6 +70,7 @@ private:
     Dialogs& m_dialogs;
     AppObject& m_app;
     std::function<FileSystemObject&()> m_fso;
+    std::function<void(const QString&, const QString&)> m_firstWrite;
     // Bumped whenever a run unloads the progress window, so a run that yielded
     // sees that a nested run took its window away and puts it back.
     int m_windowGeneration = 0;

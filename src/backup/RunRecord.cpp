@@ -1,5 +1,7 @@
 #include "backup/RunRecord.h"
 
+#include "backup/BackupRun.h"
+
 #include "platform/DosPath.h"
 
 #include <QDir>
@@ -13,6 +15,7 @@ namespace qel {
 namespace {
 
 const QString CompleteText = QStringLiteral("complete");
+const QString InterruptedText = QStringLiteral("interrupted");
 constexpr QChar Separator = u'\t';
 
 QString outcomeText(const BackupResult& result) {
@@ -67,15 +70,45 @@ bool RecordedRun::complete() const {
     return outcome == CompleteText;
 }
 
+bool RecordedRun::interrupted() const {
+    return outcome == InterruptedText;
+}
+
 RunRecord::RunRecord(QString filePath)
     : m_filePath(std::move(filePath)) {}
 
-QString RunRecord::append(const BackupResult& result, const QDateTime& when) const {
-    const QStringList fields{when.toOffsetFromUtc(when.offsetFromUtc()).toString(Qt::ISODate),
-                             field(result.source), field(result.destination),
-                             QString::number(result.progress) + u'%', field(outcomeText(result))};
-    const QByteArray line = fields.join(Separator).toUtf8() + '\n';
+namespace {
 
+QByteArray lineOf(const QDateTime& when, const QString& source, const QString& destination,
+                  int progress, const QString& outcome) {
+    const QStringList fields{when.toOffsetFromUtc(when.offsetFromUtc()).toString(Qt::ISODate),
+                             field(source), field(destination),
+                             QString::number(progress) + u'%', field(outcome)};
+    return fields.join(Separator).toUtf8() + '\n';
+}
+
+} // namespace
+
+QString RunRecord::append(const BackupResult& result, const QDateTime& when) const {
+    return write(lineOf(when, result.source, result.destination, result.progress,
+                        outcomeText(result)),
+                 {});
+}
+
+QByteArray RunRecord::begin(const QString& source, const QString& destination,
+                            const QDateTime& when) const {
+    const QByteArray line = lineOf(when, source, destination, 0, InterruptedText);
+    return write(line, {}).isEmpty() ? line : QByteArray();
+}
+
+QString RunRecord::finish(const QByteArray& begun, const BackupResult& result,
+                          const QDateTime& when) const {
+    return write(lineOf(when, result.source, result.destination, result.progress,
+                        outcomeText(result)),
+                 begun);
+}
+
+QString RunRecord::write(const QByteArray& line, const QByteArray& replacing) const {
     if (!QDir().mkpath(QFileInfo(m_filePath).path()))
         return QStringLiteral("cannot make the folder of ") + m_filePath;
     QFile file(m_filePath);
@@ -84,8 +117,9 @@ QString RunRecord::append(const BackupResult& result, const QDateTime& when) con
         content = file.readAll();
     file.close();
 
-    const QList<QByteArray> lines = wholeLines(content);
-    if (lines.size() < MaxLines) {
+    QList<QByteArray> lines = wholeLines(content);
+    const qsizetype begun = replacing.isEmpty() ? -1 : lines.lastIndexOf(replacing.chopped(1));
+    if (begun < 0 && lines.size() < MaxLines) {
         // One write with O_APPEND: the line lands whole after every other.
         const QByteArray write = content.isEmpty() || content.endsWith('\n') ? line : '\n' + line;
         if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered) ||
@@ -94,38 +128,62 @@ QString RunRecord::append(const BackupResult& result, const QDateTime& when) con
         return {};
     }
 
-    // Trimmed into a new file that replaces the old one whole.
-    QSaveFile trimmed(m_filePath);
-    if (!trimmed.open(QIODevice::WriteOnly))
-        return m_filePath + QStringLiteral(": ") + trimmed.errorString();
-    for (qsizetype i = lines.size() - (MaxLines - 1); i < lines.size(); ++i)
-        trimmed.write(lines[i] + '\n');
-    trimmed.write(line);
-    if (!trimmed.commit())
-        return m_filePath + QStringLiteral(": ") + trimmed.errorString();
+    // Changed or trimmed in a new file that replaces the old one whole.
+    if (begun >= 0)
+        lines[begun] = line.chopped(1);
+    else
+        lines.append(line.chopped(1));
+    QSaveFile whole(m_filePath);
+    if (!whole.open(QIODevice::WriteOnly))
+        return m_filePath + QStringLiteral(": ") + whole.errorString();
+    for (qsizetype i = std::max<qsizetype>(0, lines.size() - MaxLines); i < lines.size(); ++i)
+        whole.write(lines[i] + '\n');
+    if (!whole.commit())
+        return m_filePath + QStringLiteral(": ") + whole.errorString();
     return {};
 }
 
-std::optional<RecordedRun> RunRecord::lastComplete(const QString& source) const {
+RunRecord::Last RunRecord::last(const QString& source) const {
     const std::optional<DosPath> wanted = DosPath::parse(source);
     QFile file(m_filePath);
     if (!wanted || !file.open(QIODevice::ReadOnly))
-        return std::nullopt;
+        return {};
     const QList<QByteArray> lines = wholeLines(file.readAll());
-    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
-        const std::optional<RecordedRun> run = parse(*it);
-        if (!run || !run->complete())
+    Last last;
+    for (auto it = lines.crbegin(); it != lines.crend() && !last.complete; ++it) {
+        std::optional<RecordedRun> run = parse(*it);
+        if (!run || (!run->complete() && !run->interrupted()))
             continue;
         if (const std::optional<DosPath> recorded = DosPath::parse(run->source);
-            recorded && sameFolder(*recorded, *wanted))
-            return run;
+            !recorded || !sameFolder(*recorded, *wanted))
+            continue;
+        if (run->complete())
+            last.complete = std::move(run);
+        else
+            last.interruptedSince = std::move(run);
     }
-    return std::nullopt;
+    // Only one onto the same folder can have mixed two backups there.
+    if (last.interruptedSince && last.complete &&
+        last.interruptedSince->destination.compare(last.complete->destination,
+                                                   Qt::CaseInsensitive) != 0)
+        last.interruptedSince.reset();
+    return last;
 }
 
 QString defaultRunRecordPath() {
     return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
            QStringLiteral("/backup.log");
+}
+
+BackupResult runRecorded(BackupRun& run, const RunRecord& record, QString& unrecorded) {
+    QByteArray begun;
+    run.onFirstWrite([&](const QString& source, const QString& destination) {
+        begun = record.begin(source, destination, QDateTime::currentDateTime());
+    });
+    const BackupResult result = run.cmd_BackupDefault_Click();
+    unrecorded = begun.isEmpty() ? record.append(result, QDateTime::currentDateTime())
+                                 : record.finish(begun, result, QDateTime::currentDateTime());
+    return result;
 }
 
 } // namespace qel

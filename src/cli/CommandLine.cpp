@@ -116,8 +116,8 @@ int backup(const QString& sourceText, const QString& driveText, CommandLineServi
             fso = services.makeFileSystemObject();
         return *fso;
     });
-    const BackupResult result = run.cmd_BackupDefault_Click();
-    const QString unrecorded = services.record.append(result, QDateTime::currentDateTime());
+    QString unrecorded;
+    const BackupResult result = runRecorded(run, services.record, unrecorded);
     if (!unrecorded.isEmpty())
         write(services.err,
               QStringLiteral("QEL_Trekkel: the run was not recorded: ") + unrecorded + u'\n');
@@ -133,7 +133,16 @@ int last(const QString& sourceText, const QString& olderThan, CommandLineService
             throw UsageError{QStringLiteral("not a number of days: ") + olderThan};
     }
     const QString source = sourceFolder(sourceText, services.drives);
-    const std::optional<RecordedRun> run = services.record.lastComplete(source);
+    const RunRecord::Last recorded = services.record.last(source);
+    if (const std::optional<RecordedRun>& cut = recorded.interruptedSince) {
+        write(services.err, QStringLiteral("QEL_Trekkel: the backup of ") + source +
+                                QStringLiteral(" to ") + cut->destination +
+                                QStringLiteral(" started ") + cut->time.toString(Qt::ISODate) +
+                                QStringLiteral(" never ended: that folder may hold parts of two "
+                                               "backups\n"));
+        return exitcode::Failed;
+    }
+    const std::optional<RecordedRun>& run = recorded.complete;
     if (!run) {
         write(services.err, QStringLiteral("QEL_Trekkel: no complete backup of ") + source +
                                 QStringLiteral(" is recorded\n"));

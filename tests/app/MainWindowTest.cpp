@@ -414,7 +414,7 @@ TEST_F(Started, CloseBoxDuringABackupYieldLetsTheRunFinishThenEnds) {
     EXPECT_TRUE(QFile::exists(h.table.root() + "/a/ACCT1/PORT.HST"));
     EXPECT_TRUE(QFile::exists(h.table.root() + "/a/WINCORV.EXE"));
     // The button's run is recorded as the command line's is.
-    const std::optional<RecordedRun> recorded = h.record.lastComplete("C:\\DATA\\ACCT1");
+    const std::optional<RecordedRun> recorded = h.record.last("C:\\DATA\\ACCT1").complete;
     ASSERT_TRUE(recorded);
     EXPECT_EQ(recorded->destination, "a:\\ACCT1");
 }

@@ -64,7 +64,7 @@ int ProgramRun::exec(const std::function<void()>& afterMain) {
         return QApplication::exec();
     } catch (const Error& e) {
         // Start-up handles no error itself: the user is told, and the program ends.
-        m_dialogs.MsgBox(e.description(), Buttons::OK, Icon::Critical, DefaultButton::First,
+        m_dialogs.MsgBox(e.description(), BoxKind::Error, Icon::Critical, DefaultButton::First,
                          QString());
         return EXIT_FAILURE;
     }

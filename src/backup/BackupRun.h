@@ -36,10 +36,6 @@ public:
     // shown to the user; none leaves this handler. The result says how it ended.
     BackupResult cmd_BackupDefault_Click();
 
-    // Whether a question of the run is its request for a disk, whose OK
-    // starts the run again from its restart point.
-    static bool asksForDisk(const QString& text);
-
 private:
     struct Run;
     enum class Outcome { GoOn, Restart, BreakOff, Ended };

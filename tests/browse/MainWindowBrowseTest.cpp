@@ -177,7 +177,7 @@ TEST_F(MainWindowBrowseTest, VanishedFolderAndFileAreReportedAndTheWindowGoesOn)
     doubleClickFolder("ACCT2");
 
     ASSERT_EQ(m_dialogs.boxes().size(), 1);
-    EXPECT_EQ(m_dialogs.boxes()[0].buttons, Buttons::OK);
+    EXPECT_EQ(m_dialogs.boxes()[0].kind, BoxKind::Error);
     EXPECT_EQ(m_dialogs.boxes()[0].text, "Path not found");
     EXPECT_EQ(m_dialogs.boxes()[0].icon, Icon::Exclamation);
     EXPECT_EQ(m_dir1->Path(), "C:\\DATA");

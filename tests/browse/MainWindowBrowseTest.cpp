@@ -1,4 +1,5 @@
 #include "FakeDialogs.h"
+#include "FakeHelpViewer.h"
 #include "FakeLauncher.h"
 #include "FakeRegistry.h"
 #include "Screenshot.h"
@@ -10,11 +11,8 @@
 #include "backup/RunRecord.h"
 #include "platform/AppObject.h"
 #include "platform/DateText.h"
-#include "platform/HelpViewer.h"
 #include "platform/Services.h"
-#include "platform/linux/LinuxDirectoryLister.h"
-#include "platform/linux/LinuxDrives.h"
-#include "platform/linux/LinuxFileSystemObject.h"
+#include "platform/linux/LinuxPlatform.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,13 +33,6 @@ QApplication& guiApp() {
     static QApplication* app = new QApplication(argc, argv);
     return *app;
 }
-
-class NoHelp final : public HelpViewer {
-public:
-    void showContents(WindowHandle, const QString&) override {}
-    void showTopic(WindowHandle, const QString&, int) override {}
-    void quit(WindowHandle, const QString&) override {}
-};
 
 void writeFile(const QString& path, const QByteArray& data) {
     QFile file(path);
@@ -75,17 +66,14 @@ protected:
         const QByteArray start = QFile::encodeName(root + "/c/DATA");
         sources.configHome = [config] { return config; };
         sources.currentDir = [start] { return start; };
-        m_drives = std::make_unique<LinuxDrives>(sources);
-        m_lister = std::make_unique<LinuxDirectoryLister>(*m_drives);
+        m_platform = std::make_unique<LinuxPlatform>(sources, [] { return QDBusConnection(QString()); });
         m_record = std::make_unique<RunRecord>(root + "/backup.log");
-        m_services = std::make_unique<Services>(
-            Services{m_app, *m_drives, *m_lister, m_dialogs, m_help, m_registry, m_launcher,
-                     [this]() -> std::unique_ptr<FileSystemObject> {
-                         return std::make_unique<LinuxFileSystemObject>(*m_drives);
-                     },
-                     *m_record});
+        m_services = std::make_unique<Services>(Services{
+            m_app, m_platform->drives(), m_platform->lister(), m_dialogs, m_registry, m_launcher,
+            m_platform->scheduler(), [this] { return m_platform->makeFileSystemObject(); },
+            *m_record});
 
-        m_window = new FrmMain(*m_services);
+        m_window = new FrmMain(*m_services, m_help);
         m_window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window));
         m_dir1 = m_window->findChild<DirListBox*>("Dir1");
@@ -125,11 +113,10 @@ protected:
     QTemporaryDir m_tmp;
     AppObject m_app{"C:\\", 1, 0, 0};
     FakeDialogs m_dialogs;
-    NoHelp m_help;
+    FakeHelpViewer m_help;
     FakeRegistry m_registry;
     FakeLauncher m_launcher;
-    std::unique_ptr<LinuxDrives> m_drives;
-    std::unique_ptr<LinuxDirectoryLister> m_lister;
+    std::unique_ptr<LinuxPlatform> m_platform;
     std::unique_ptr<RunRecord> m_record;
     std::unique_ptr<Services> m_services;
     QPointer<FrmMain> m_window;

@@ -29,9 +29,9 @@ public:
     std::unique_ptr<FileSystemObject> makeFileSystemObject() override;
     QByteArray hostProgramDirectory() const override { return m_hostProgramDir; }
 
-    // The media the drive table offers. Nothing is asked of the service until
-    // the front end says so: the window follows it once it is up (start), the
-    // command line waits for its answer before it reads the table (load).
+    // The media the drive table offers. Making them asks the service nothing:
+    // the window follows it once it is up (start), the command line waits for
+    // its answer before it reads the table (load).
     UDisksMedia& media() { return m_media; }
 
 private:

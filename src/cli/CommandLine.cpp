@@ -103,7 +103,7 @@ FolderFileList sourceFiles(const QString& source, const DirectoryLister& lister)
     }
 }
 
-int backup(const QString& sourceText, const QString& driveText, Services& services,
+int backup(const QString& sourceText, const QString& driveText, const Services& services,
            std::FILE* err) {
     const QString source = sourceFolder(sourceText, services.drives);
     FixedDriveList drive = destinationDrive(driveText, services.drives);
@@ -169,7 +169,7 @@ int runCommandLine(const QStringList& arguments, Platform& platform, std::FILE* 
                    std::FILE* err) {
     ConsoleDialogs dialogs(err);
     const RunRecord record(defaultRunRecordPath());
-    Services services = platform.services(dialogs, record);
+    const Services services = platform.services(dialogs, record);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

@@ -22,10 +22,10 @@ namespace {
 class AnsweringDialogs final : public Dialogs {
 public:
     QStringList texts;
-    Answer MsgBox(const QString& text, Buttons buttons, Icon, DefaultButton,
+    Answer MsgBox(const QString& text, BoxKind kind, Icon, DefaultButton,
                   const QString&) override {
         texts << text;
-        return buttons == Buttons::YesNo ? Answer::Yes : Answer::OK;
+        return kind == BoxKind::Confirmation ? Answer::Yes : Answer::OK;
     }
     void DoEvents() override {}
     // A worker thread per copy, as in the program.

@@ -1,37 +1,14 @@
 // QEL Trekkel on Windows: the same windows and logic, the system's own services.
 
 #include "app/ProgramRun.h"
-#include "backup/RunRecord.h"
 #include "cli/CommandLineStart.h"
 #include "controls/FormLayout.h"
-#include "help/ContextHelp.h"
-#include "help/HelpWindow.h"
-#include "help/HelpWindowViewer.h"
-#include "platform/AppObject.h"
-#include "platform/QtDialogs.h"
-#include "platform/Services.h"
 #include "platform/windows/DeviceWatcher.h"
-#include "platform/windows/WindowsDirectoryLister.h"
-#include "platform/windows/WindowsDrives.h"
-#include "platform/windows/WindowsFileSystemObject.h"
-#include "platform/windows/WindowsLauncher.h"
-#include "platform/windows/WindowsRegistry.h"
+#include "platform/windows/WindowsPlatform.h"
 
 #include <QApplication>
-#include <QDir>
 
 #include "platform/windows/Win32.h"
-
-namespace {
-
-// The program's folder as the logic sees it: its Windows path, with the
-// separators the drive lists use.
-QString programDirectory(const qel::Drives& drives, const QString& hostDir) {
-    const QString native = QDir::toNativeSeparators(hostDir);
-    return drives.toDosPath(native.toUtf8()).value_or(native);
-}
-
-} // namespace
 
 int main(int argc, char* argv[]) {
     // An empty floppy or card drive answers with an error, never with the
@@ -49,26 +26,10 @@ int main(int argc, char* argv[]) {
     // for 125 or 150 %; the windows' face is outlines only.
     qapp.setFont(qel::classicFont(8.25));
 
-    qel::WindowsDrives drives;
+    qel::WindowsPlatform platform;
     qel::DeviceWatcher deviceWatcher;
     qapp.installNativeEventFilter(&deviceWatcher);
-    qel::WindowsDirectoryLister lister(drives);
-    const QString hostProgramDir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
-    const QString programDir = programDirectory(drives, hostProgramDir);
-    qel::AppObject app(programDir, QEL_VERSION_MAJOR, QEL_VERSION_MINOR, QEL_VERSION_PATCH);
-    qel::QtDialogs dialogs(app);
-    qel::HelpWindowViewer help(drives, programDir, hostProgramDir.toUtf8());
-    qel::WindowsRegistry registry;
-    qel::WindowsLauncher launcher(drives);
-    auto makeFileSystemObject = [&drives]() -> std::unique_ptr<qel::FileSystemObject> {
-        return std::make_unique<qel::WindowsFileSystemObject>(drives);
-    };
-    const qel::RunRecord record(qel::defaultRunRecordPath());
-    qel::Services services{app,  drives,   lister,   dialogs,             help,
-                           registry, launcher, makeFileSystemObject, record};
-    qel::installContextHelp(qapp, help, app);
-
-    qel::ProgramRun run(services, dialogs);
+    qel::ProgramRun run(platform);
     QObject::connect(&deviceWatcher, &qel::DeviceWatcher::changed, &deviceWatcher,
                      [&run] { run.drivesChanged(); });
     return run.exec();

@@ -19,7 +19,7 @@ void probeDestination(DriveList& drive2, Dialogs& dialogs) {
         const Answer answer =
             dialogs.MsgBox(QStringLiteral("A: floppy drive is not available. Insert a floppy or "
                                           "cancel to use the hard disk drive C:"),
-                           Buttons::RetryCancel, Icon::Critical, DefaultButton::First,
+                           BoxKind::DriveRetry, Icon::Critical, DefaultButton::First,
                            QStringLiteral("QEL Trekkel"));
         if (answer == Answer::Retry)
             continue;

@@ -7,7 +7,7 @@ namespace qel {
 
 bool confirmExit(Dialogs& dialogs, AppObject& app) {
     const Answer answer =
-        dialogs.MsgBox(QStringLiteral("Do you want to exit the program?"), Buttons::YesNo,
+        dialogs.MsgBox(QStringLiteral("Do you want to exit the program?"), BoxKind::Exit,
                        Icon::Question, DefaultButton::Second, QString());
     if (answer != Answer::Yes)
         return false;

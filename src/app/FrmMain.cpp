@@ -57,8 +57,9 @@ private:
     FrmMain& m_form;
 };
 
-FrmMain::FrmMain(Services& services)
-    : m_services(services) {
+FrmMain::FrmMain(Services& services, HelpViewer& help)
+    : m_services(services)
+    , m_help(help) {
     setObjectName(QStringLiteral("FrmMain"));
     setWindowTitle(QStringLiteral("Qel Trekkel"));
     // No icon of its own: the application's icon is the same picture, and
@@ -282,7 +283,7 @@ void FrmMain::Mnu_Defaults_Click() {
 
 void FrmMain::Hlp_Contents_Click() {
     Busy busy(*this);
-    qel::Hlp_Contents_Click(m_services.app, m_services.help, m_services.dialogs, windowTitle(),
+    qel::Hlp_Contents_Click(m_services.app, m_help, m_services.dialogs, windowTitle(),
                             qel::windowHandle(this));
 }
 

@@ -17,6 +17,7 @@ class DirListBox;
 class DriveListBox;
 class FileListBox;
 class FileSystemObject;
+class HelpViewer;
 class MultiLineTextField;
 class SourceBrowser;
 class TextField;
@@ -31,7 +32,7 @@ struct Services;
 class FrmMain final : public QMainWindow {
     Q_OBJECT
 public:
-    explicit FrmMain(Services& services);
+    FrmMain(Services& services, HelpViewer& help);
     ~FrmMain() override;
 
     // Probes the destination drive; run once, before the window is shown.
@@ -64,6 +65,7 @@ private:
     FileSystemObject& fileSystemObject();
 
     Services& m_services;
+    HelpViewer& m_help;
     std::unique_ptr<FileSystemObject> m_fso;
     std::unique_ptr<frmBackup> m_frmBackup;
     std::unique_ptr<SourceBrowser> m_browser;

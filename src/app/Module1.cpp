@@ -8,9 +8,10 @@
 
 namespace qel {
 
-Module1::Module1(Services& services)
+Module1::Module1(Services& services, HelpViewer& help)
     : m_services(services)
-    , m_contextIDs(services.app, services.help) {}
+    , m_help(help)
+    , m_contextIDs(services.app, help) {}
 
 Module1::~Module1() {
     // The main window normally deletes itself when closed; one still loaded
@@ -32,7 +33,7 @@ void Module1::Main() {
     m_frmSplash->repaint();
     QCoreApplication::processEvents();
 
-    m_MainForm = new FrmMain(m_services);
+    m_MainForm = new FrmMain(m_services, m_help);
     m_MainForm->Form_Load();
 
     m_frmSplash->unload();

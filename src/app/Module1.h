@@ -15,7 +15,7 @@ struct Services;
 // creates. One object, owned by main(), outliving the event loop.
 class Module1 final {
 public:
-    explicit Module1(Services& services);
+    Module1(Services& services, HelpViewer& help);
     ~Module1();
     Module1(const Module1&) = delete;
     Module1& operator=(const Module1&) = delete;
@@ -31,6 +31,7 @@ public:
 
 private:
     Services& m_services;
+    HelpViewer& m_help;
     ContextIDs m_contextIDs;
     std::unique_ptr<frmSplash> m_frmSplash;
     QPointer<FrmMain> m_MainForm;

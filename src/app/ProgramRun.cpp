@@ -4,9 +4,10 @@
 #include "app/Module1.h"
 #include "controls/AccessibleRoles.h"
 #include "controls/Pictures.h"
+#include "help/ContextHelp.h"
 #include "platform/AppObject.h"
-#include "platform/Dialogs.h"
 #include "platform/Error.h"
+#include "platform/Platform.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -24,9 +25,14 @@ void ProgramRun::describeApplication() {
     installAccessibleRoles();
 }
 
-ProgramRun::ProgramRun(Services& services, Dialogs& dialogs)
-    : m_dialogs(dialogs)
-    , m_module1(std::make_unique<Module1>(services)) {}
+ProgramRun::ProgramRun(Platform& platform)
+    : m_dialogs(platform.app())
+    , m_help(platform.drives(), platform.app().Path(), platform.hostProgramDirectory())
+    , m_record(defaultRunRecordPath())
+    , m_services(platform.services(m_dialogs, m_record))
+    , m_module1(std::make_unique<Module1>(m_services, m_help)) {
+    installContextHelp(*qApp, m_help, platform.app());
+}
 
 ProgramRun::~ProgramRun() {
     m_module1.reset();
@@ -64,7 +70,7 @@ int ProgramRun::exec(const std::function<void()>& afterMain) {
         return QApplication::exec();
     } catch (const Error& e) {
         // Start-up handles no error itself: the user is told, and the program ends.
-        m_dialogs.MsgBox(e.description(), Buttons::OK, Icon::Critical, DefaultButton::First,
+        m_dialogs.MsgBox(e.description(), BoxKind::Error, Icon::Critical, DefaultButton::First,
                          QString());
         return EXIT_FAILURE;
     }

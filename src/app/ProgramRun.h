@@ -1,23 +1,30 @@
 #pragma once
 
+#include "backup/RunRecord.h"
+#include "help/HelpWindowViewer.h"
+#include "platform/QtDialogs.h"
+#include "platform/Services.h"
+
 #include <functional>
 #include <memory>
 
 namespace qel {
 
-class Dialogs;
 class Module1;
-struct Services;
+class Platform;
 
-// The part of start-up every platform shares: the application's names, its
-// icon, and the run of Module1's Main and the event loop. Each platform's
-// start-up makes the services, then runs the program through this.
+// The part of the window's start-up every platform shares: the application's
+// names, its icon, the window's own services over the platform's (message
+// boxes, the help window and F1, the run record), and the run of Module1's
+// Main and the event loop. Each platform's start-up makes its platform and
+// what only its windows need, then runs the program through this.
 class ProgramRun final {
 public:
     // Names the application; call once the toolkit's application exists.
     static void describeApplication();
 
-    ProgramRun(Services& services, Dialogs& dialogs);
+    // platform must outlive this.
+    explicit ProgramRun(Platform& platform);
     // Windows still loaded go while the services they were made with exist.
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
@@ -33,7 +40,10 @@ public:
     int exec(const std::function<void()>& afterMain = {});
 
 private:
-    Dialogs& m_dialogs;
+    QtDialogs m_dialogs;
+    HelpWindowViewer m_help;
+    const RunRecord m_record;
+    Services m_services;
     std::unique_ptr<Module1> m_module1;
 };
 

@@ -31,7 +31,6 @@ constexpr std::array<Step, 5> Steps{{
 constexpr int RootStep = 4;
 
 const QString OwnTitle = QStringLiteral("QEL Trekkel");
-const QString kInsertDisk = QStringLiteral("Please insert a disk in drive ");
 
 } // namespace
 
@@ -72,7 +71,7 @@ BackupResult BackupRun::cmd_BackupDefault_Click() {
         valid = hasValidEntry();
     } catch (const Error& e) {
         // Nothing has been shown yet, so there is nothing to tidy up.
-        m_dialogs.MsgBox(e.description(), Buttons::OK, Icon::Exclamation, DefaultButton::First,
+        m_dialogs.MsgBox(e.description(), BoxKind::Error, Icon::Exclamation, DefaultButton::First,
                          QString());
         result.outcome = BackupResult::Outcome::BrokenOff;
         result.errorNumber = e.number();
@@ -83,13 +82,13 @@ BackupResult BackupRun::cmd_BackupDefault_Click() {
         result.outcome = BackupResult::Outcome::NoData;
         result.message = QStringLiteral("There are no valid Corvane QEL files to backup. Please "
                                         "choose another directory");
-        m_dialogs.MsgBox(result.message, Buttons::OK, Icon::None, DefaultButton::First, QString());
+        m_dialogs.MsgBox(result.message, BoxKind::Notice, Icon::None, DefaultButton::First, QString());
         return result;
     }
 
     const QString question = QStringLiteral("Backing up to drive ") + m_drive2.Drive() +
                              QStringLiteral(". Is this right?");
-    if (m_dialogs.MsgBox(question, Buttons::YesNo, Icon::Question, DefaultButton::Second,
+    if (m_dialogs.MsgBox(question, BoxKind::Confirmation, Icon::Question, DefaultButton::Second,
                          QString()) != Answer::Yes) {
         result.outcome = BackupResult::Outcome::Declined;
         return result;
@@ -103,7 +102,7 @@ BackupResult BackupRun::cmd_BackupDefault_Click() {
         result.outcome = BackupResult::Outcome::Busy;
         result.errorNumber = e.number();
         result.message = e.description();
-        m_dialogs.MsgBox(e.description(), Buttons::OK, Icon::Exclamation, DefaultButton::First,
+        m_dialogs.MsgBox(e.description(), BoxKind::Error, Icon::Exclamation, DefaultButton::First,
                          QString());
         return result;
     }
@@ -136,13 +135,9 @@ BackupResult BackupRun::cmd_BackupDefault_Click() {
         result.outcome = BackupResult::Outcome::BrokenOff;
         return result;
     }
-    m_dialogs.MsgBox(QStringLiteral("Backup Complete"), Buttons::OK, Icon::None,
+    m_dialogs.MsgBox(QStringLiteral("Backup Complete"), BoxKind::Notice, Icon::None,
                      DefaultButton::First, OwnTitle);
     return result;
-}
-
-bool BackupRun::asksForDisk(const QString& text) {
-    return text.startsWith(kInsertDisk);
 }
 
 bool BackupRun::hasValidEntry() const {
@@ -219,23 +214,23 @@ BackupRun::Outcome BackupRun::handleError(const Error& error, Run& run) {
     case err::FileNotFound: {
         run.message = QStringLiteral("File ") + run.source +
                       QStringLiteral("is not found. The file will not be backed up.");
-        return m_dialogs.MsgBox(run.message, Buttons::OKCancel, Icon::Critical,
+        return m_dialogs.MsgBox(run.message, BoxKind::FileNotFound, Icon::Critical,
                                 DefaultButton::First, OwnTitle) == Answer::OK
                    ? Outcome::GoOn
                    : Outcome::BreakOff;
     }
     case err::PermissionDenied:
     case err::DiskNotReady: { // no medium: the case the message is for
-        run.message =
-            kInsertDisk + run.destinationInUse.left(1) + u'.';
-        return m_dialogs.MsgBox(run.message, Buttons::OKCancel, Icon::Critical,
+        run.message = QStringLiteral("Please insert a disk in drive ") +
+                      run.destinationInUse.left(1) + u'.';
+        return m_dialogs.MsgBox(run.message, BoxKind::DiskRequest, Icon::Critical,
                                 DefaultButton::First, OwnTitle) == Answer::OK
                    ? Outcome::Restart
                    : Outcome::BreakOff;
     }
     default:
         run.message = error.description();
-        m_dialogs.MsgBox(run.message, Buttons::OK, Icon::Exclamation, DefaultButton::First,
+        m_dialogs.MsgBox(run.message, BoxKind::Error, Icon::Exclamation, DefaultButton::First,
                          QString());
         return Outcome::BreakOff;
     }

@@ -42,10 +42,6 @@ public:
         m_firstWrite = std::move(hook);
     }
 
-    // Whether a question of the run is its request for a disk, whose OK
-    // starts the run again from its restart point.
-    static bool asksForDisk(const QString& text);
-
 private:
     struct Run;
     enum class Outcome { GoOn, Restart, BreakOff, Ended };

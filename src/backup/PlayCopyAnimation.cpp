@@ -13,7 +13,7 @@ bool PlayCopyAnimation(Animation& animation, Dialogs& dialogs) {
         return true;
     } catch (const Error&) {
         // The run goes on without a clip; the user only needs to know it is missing.
-        dialogs.MsgBox(QStringLiteral("Trouble playing the AVI file."), Buttons::OK, Icon::None,
+        dialogs.MsgBox(QStringLiteral("Trouble playing the AVI file."), BoxKind::Notice, Icon::None,
                        DefaultButton::First, QString());
         return false;
     }

@@ -139,7 +139,7 @@ void SourceBrowser::fallBackToSecondDrive(const QString& failedDrive) {
 }
 
 bool SourceBrowser::askRetryDrive() {
-    return m_dialogs.MsgBox(QStringLiteral("Drive is not available."), Buttons::RetryCancel,
+    return m_dialogs.MsgBox(QStringLiteral("Drive is not available."), BoxKind::DriveRetry,
                             Icon::Critical, DefaultButton::First,
                             QStringLiteral("QEL Trekkel")) == Answer::Retry;
 }
@@ -186,7 +186,7 @@ void SourceBrowser::File1_Click() {
 
 void SourceBrowser::showError(const QString& description) {
     // No title of its own: the box carries the application title.
-    m_dialogs.MsgBox(description, Buttons::OK, Icon::Exclamation, DefaultButton::First, QString());
+    m_dialogs.MsgBox(description, BoxKind::Error, Icon::Exclamation, DefaultButton::First, QString());
 }
 
 } // namespace qel

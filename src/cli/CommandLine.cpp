@@ -8,7 +8,9 @@
 #include "platform/Drives.h"
 #include "platform/Error.h"
 #include "platform/FileSystemObject.h"
+#include "platform/Platform.h"
 #include "platform/Scheduler.h"
+#include "platform/Services.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -103,28 +105,29 @@ FolderFileList sourceFiles(const QString& source, const DirectoryLister& lister)
     }
 }
 
-int backup(const QString& sourceText, const QString& driveText, CommandLineServices& services) {
+int backup(const QString& sourceText, const QString& driveText, const Services& services,
+           std::FILE* err) {
     const QString source = sourceFolder(sourceText, services.drives);
     FixedDriveList drive = destinationDrive(driveText, services.drives);
     FolderFileList files = sourceFiles(source, services.lister);
     FixedDirList dir(source);
     HiddenProgressWindow progress;
-    ConsoleDialogs dialogs(services.err);
     std::unique_ptr<FileSystemObject> fso;
-    BackupRun run(files, dir, drive, progress, dialogs, services.app, [&]() -> FileSystemObject& {
-        if (!fso)
-            fso = services.makeFileSystemObject();
-        return *fso;
-    });
+    BackupRun run(files, dir, drive, progress, services.dialogs, services.app,
+                  [&]() -> FileSystemObject& {
+                      if (!fso)
+                          fso = services.makeFileSystemObject();
+                      return *fso;
+                  });
     QString unrecorded;
     const BackupResult result = runRecorded(run, services.record, unrecorded);
     if (!unrecorded.isEmpty())
-        write(services.err,
-              QStringLiteral("QEL_Trekkel: the run was not recorded: ") + unrecorded + u'\n');
+        write(err, QStringLiteral("QEL_Trekkel: the run was not recorded: ") + unrecorded + u'\n');
     return exitCodeOf(result);
 }
 
-int last(const QString& sourceText, const QString& olderThan, CommandLineServices& services) {
+int last(const QString& sourceText, const QString& olderThan, const Services& services,
+         std::FILE* out, std::FILE* err) {
     int days = -1;
     if (!olderThan.isNull()) {
         bool ok = false;
@@ -135,27 +138,27 @@ int last(const QString& sourceText, const QString& olderThan, CommandLineService
     const QString source = sourceFolder(sourceText, services.drives);
     const RunRecord::Last recorded = services.record.last(source);
     if (const std::optional<RecordedRun>& cut = recorded.interruptedSince) {
-        write(services.err, QStringLiteral("QEL_Trekkel: the backup of ") + source +
-                                QStringLiteral(" to ") + cut->destination +
-                                QStringLiteral(" started ") + cut->time.toString(Qt::ISODate) +
-                                QStringLiteral(" never ended: that folder may hold parts of two "
-                                               "backups\n"));
+        write(err, QStringLiteral("QEL_Trekkel: the backup of ") + source + QStringLiteral(" to ") +
+                       cut->destination + QStringLiteral(" started ") +
+                       cut->time.toString(Qt::ISODate) +
+                       QStringLiteral(" never ended: that folder may hold parts of two "
+                                      "backups\n"));
         return exitcode::Failed;
     }
     const std::optional<RecordedRun>& run = recorded.complete;
     if (!run) {
-        write(services.err, QStringLiteral("QEL_Trekkel: no complete backup of ") + source +
-                                QStringLiteral(" is recorded\n"));
+        write(err, QStringLiteral("QEL_Trekkel: no complete backup of ") + source +
+                       QStringLiteral(" is recorded\n"));
         return exitcode::Failed;
     }
-    write(services.out, run->time.toString(Qt::ISODate) + u' ' + run->destination + u'\n');
+    write(out, run->time.toString(Qt::ISODate) + u' ' + run->destination + u'\n');
     const bool tooOld = days >= 0 && run->time.addDays(days) < QDateTime::currentDateTime();
     return tooOld ? exitcode::Failed : exitcode::Complete;
 }
 
 // Schedules the backup daily at timeText, or removes its schedule (timeText null).
 int changeSchedule(const QString& sourceText, const QString& driveText, const QString& timeText,
-                   CommandLineServices& services) {
+                   const Services& services, std::FILE* out, std::FILE* err) {
     QTime time;
     if (!timeText.isNull()) {
         time = QTime::fromString(timeText, QStringLiteral("H:mm"));
@@ -167,13 +170,18 @@ int changeSchedule(const QString& sourceText, const QString& driveText, const QS
     sourceFiles(source, services.lister);
     const SchedulerReply reply = time.isValid() ? services.scheduler.schedule(source, drive, time)
                                                 : services.scheduler.unschedule(source, drive);
-    write(reply.done ? services.out : services.err, reply.message + u'\n');
+    write(reply.done ? out : err, reply.message + u'\n');
     return reply.done ? exitcode::Complete : exitcode::Failed;
 }
 
 } // namespace
 
-int runCommandLine(const QStringList& arguments, CommandLineServices& services) {
+int runCommandLine(const QStringList& arguments, Platform& platform, std::FILE* out,
+                   std::FILE* err) {
+    ConsoleDialogs dialogs(err);
+    const RunRecord record(defaultRunRecordPath());
+    const Services services = platform.services(dialogs, record);
+
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Backs up the data files of the QEL investment program to a drive, "
@@ -210,12 +218,12 @@ int runCommandLine(const QStringList& arguments, CommandLineServices& services) 
         if (!parser.parse(arguments))
             throw UsageError{parser.errorText()};
         if (parser.isSet(helpOption)) {
-            write(services.out, parser.helpText());
+            write(out, parser.helpText());
             return exitcode::Complete;
         }
         if (parser.isSet(versionOption)) {
-            write(services.out, QCoreApplication::applicationName() + u' ' +
-                                    QCoreApplication::applicationVersion() + u'\n');
+            write(out, QCoreApplication::applicationName() + u' ' +
+                           QCoreApplication::applicationVersion() + u'\n');
             return exitcode::Complete;
         }
         const bool scheduleSet = parser.isSet(scheduleOption);
@@ -236,15 +244,17 @@ int runCommandLine(const QStringList& arguments, CommandLineServices& services) 
                 throw UsageError{QStringLiteral("--older-than goes with --last")};
             if (scheduleSet || parser.isSet(unscheduleOption))
                 return changeSchedule(parser.value(backupOption), parser.value(toOption),
-                                      scheduleSet ? positional.constFirst() : QString(), services);
-            return backup(parser.value(backupOption), parser.value(toOption), services);
+                                      scheduleSet ? positional.constFirst() : QString(), services,
+                                      out, err);
+            return backup(parser.value(backupOption), parser.value(toOption), services, err);
         }
         if (parser.isSet(toOption) || scheduleSet || parser.isSet(unscheduleOption))
             throw UsageError{QStringLiteral("--to and schedules go with --backup")};
         return last(parser.value(lastOption),
-                    parser.isSet(olderOption) ? parser.value(olderOption) : QString(), services);
+                    parser.isSet(olderOption) ? parser.value(olderOption) : QString(), services,
+                    out, err);
     } catch (const UsageError& e) {
-        write(services.err,
+        write(err,
               QStringLiteral("QEL_Trekkel: ") + e.message + u'\n' + QString::fromLatin1(Usage));
         return exitcode::Usage;
     }

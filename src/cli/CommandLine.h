@@ -2,17 +2,10 @@
 
 #include <QStringList>
 #include <cstdio>
-#include <functional>
-#include <memory>
 
 namespace qel {
 
-class AppObject;
-class DirectoryLister;
-class Drives;
-class FileSystemObject;
-class RunRecord;
-class Scheduler;
+class Platform;
 
 // The exit codes of the command line. They are a contract with scripts and
 // schedules: documented in the README and the manual page, never renumbered.
@@ -26,23 +19,13 @@ inline constexpr int DriveBusy = 5; // another backup to DRIVE was running
 inline constexpr int Usage = 64; // as sysexits' EX_USAGE
 } // namespace exitcode
 
-// What the command line runs on: the platform's services as start-up makes
-// them, and where it writes.
-struct CommandLineServices {
-    Drives& drives;
-    DirectoryLister& lister;
-    AppObject& app;
-    std::function<std::unique_ptr<FileSystemObject>()> makeFileSystemObject;
-    const RunRecord& record;
-    Scheduler& scheduler;
-    std::FILE* out;
-    std::FILE* err;
-};
-
-// Runs the program's command line (arguments with the program's name first):
-// a backup through the same run as the window's button, with every message
-// on err, a question to the record, or a change to the backup's schedule. Returns the exit code;
-// waits for nobody and opens no window. Needs a QCoreApplication.
-int runCommandLine(const QStringList& arguments, CommandLineServices& services);
+// Runs the program's command line (arguments with the program's name first)
+// on the platform's services, as the window runs on them: a backup through
+// the same run as the window's button, with every message on err, a question
+// to the record, or a change to the backup's schedule; what it answers goes
+// to out. Returns the exit code; waits for nobody and opens no window. Needs
+// a QCoreApplication.
+int runCommandLine(const QStringList& arguments, Platform& platform, std::FILE* out,
+                   std::FILE* err);
 
 } // namespace qel

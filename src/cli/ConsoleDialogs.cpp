@@ -1,6 +1,5 @@
 #include "cli/ConsoleDialogs.h"
 
-#include "backup/BackupRun.h"
 #include "platform/DisplayText.h"
 
 #include <QCoreApplication>
@@ -10,20 +9,21 @@ namespace qel {
 ConsoleDialogs::ConsoleDialogs(std::FILE* err)
     : m_err(err) {}
 
-Answer ConsoleDialogs::MsgBox(const QString& text, Buttons buttons, Icon, DefaultButton,
+Answer ConsoleDialogs::MsgBox(const QString& text, BoxKind kind, Icon, DefaultButton,
                               const QString&) {
     std::fputs((displayText(text) + u'\n').toLocal8Bit().constData(), m_err);
     std::fflush(m_err);
-    switch (buttons) {
-    case Buttons::OK:
+    switch (kind) {
+    case BoxKind::Notice:
+    case BoxKind::Error:
+    case BoxKind::FileNotFound: // the rest is backed up, as a person would let it
         return Answer::OK;
-    case Buttons::YesNo:
+    case BoxKind::Confirmation: // the command line gave it
         return Answer::Yes;
-    case Buttons::OKCancel:
-        // OK goes on past a pattern that matched nothing, as a person would
-        // answer; to the request for a disk it would only ask again.
-        return BackupRun::asksForDisk(text) ? Answer::Cancel : Answer::OK;
-    case Buttons::RetryCancel:
+    case BoxKind::Exit: // nobody asked to end anything
+        return Answer::No;
+    case BoxKind::DiskRequest: // OK or Retry would only ask again, for ever
+    case BoxKind::DriveRetry:
         break;
     }
     return Answer::Cancel;

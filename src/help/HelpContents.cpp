@@ -12,13 +12,13 @@ void Hlp_Contents_Click(const AppObject& app, HelpViewer& viewer, Dialogs& dialo
     if (helpFile.isEmpty()) {
         dialogs.MsgBox(QStringLiteral("Unable to display Help Contents. There is no Help "
                                       "associated with this project."),
-                       Buttons::OK, Icon::Information, DefaultButton::First, mainCaption);
+                       BoxKind::Notice, Icon::Information, DefaultButton::First, mainCaption);
         return;
     }
     try {
         viewer.showContents(owner, helpFile);
     } catch (const Error& e) {
-        dialogs.MsgBox(e.description(), Buttons::OK, Icon::None, DefaultButton::First, {});
+        dialogs.MsgBox(e.description(), BoxKind::Error, Icon::None, DefaultButton::First, {});
     }
 }
 

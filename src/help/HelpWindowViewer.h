@@ -1,5 +1,6 @@
 #pragma once
 
+#include "help/HelpWindow.h"
 #include "platform/HelpViewer.h"
 
 #include <QPointer>
@@ -7,7 +8,6 @@
 namespace qel {
 
 class Drives;
-class HelpWindow;
 
 // The help viewer over the program's own help window: one window, created
 // on first use and reused. The help file is a DOS path: inside the program's

@@ -101,7 +101,7 @@ void StartSysInfo(Registry& registry, Launcher& launcher, Dialogs& dialogs) {
     } catch (const std::exception&) {
         // Every failure to find or start the tool gets the one message below.
     }
-    dialogs.MsgBox(QStringLiteral("System Information Is Unavailable At This Time"), Buttons::OK,
+    dialogs.MsgBox(QStringLiteral("System Information Is Unavailable At This Time"), BoxKind::Notice,
                    Icon::None, DefaultButton::First, QString());
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <functional>
 
 namespace qel {
@@ -9,6 +8,22 @@ namespace qel {
 enum class Buttons { OK, OKCancel, YesNo, RetryCancel };
 enum class Icon { None, Critical, Question, Exclamation, Information };
 enum class DefaultButton { First, Second };
+
+// What a message box is for. It fixes the box's buttons, and whoever answers
+// without a person (the command line) answers by it, never by the wording.
+// A new kind goes here, with its buttons in buttonsOf and its answer in
+// cli/ConsoleDialogs.
+enum class BoxKind {
+    Notice,       // OK: news that asks nothing (a backup complete, no data to back up)
+    Error,        // OK: a failure; what the user started has stopped
+    Confirmation, // Yes/No: go on with what the user started (the backup to the drive named)
+    Exit,         // Yes/No: end the program
+    FileNotFound, // OK/Cancel: pass over a file that is not there, or break off
+    DiskRequest,  // OK/Cancel: the disk asked for is in the drive now (start again), or break off
+    DriveRetry,   // Retry/Cancel: try a drive that is not available again, or give it up
+};
+
+Buttons buttonsOf(BoxKind kind);
 
 // The classic answers' numbers.
 enum class Answer { OK = 1, Cancel = 2, Retry = 4, Yes = 6, No = 7 };
@@ -19,11 +34,11 @@ class Dialogs {
 public:
     virtual ~Dialogs() = default;
 
-    // A modal message box; an empty title shows the application title. Esc
-    // answers Cancel where the box has a Cancel button; a Yes/No box can only
-    // be answered. Never fails.
-    virtual Answer MsgBox(const QString& text, Buttons buttons, Icon icon,
-                          DefaultButton defaultButton, const QString& title) = 0;
+    // A modal message box with the buttons of its kind; an empty title shows
+    // the application title. Esc answers Cancel where the box has a Cancel
+    // button; a Yes/No box can only be answered. Never fails.
+    virtual Answer MsgBox(const QString& text, BoxKind kind, Icon icon, DefaultButton defaultButton,
+                          const QString& title) = 0;
 
     // Processes all pending window events once, then returns. Handlers run
     // inside it and may end the program (AppObject::hasEnded), which the

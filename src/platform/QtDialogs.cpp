@@ -232,8 +232,9 @@ private:
 QtDialogs::QtDialogs(const AppObject& app)
     : m_app(app) {}
 
-Answer QtDialogs::MsgBox(const QString& text, Buttons buttons, Icon icon,
+Answer QtDialogs::MsgBox(const QString& text, BoxKind kind, Icon icon,
                          DefaultButton defaultButton, const QString& title) {
+    const Buttons buttons = buttonsOf(kind);
     const bool mustAnswer = buttons == Buttons::YesNo;
     QPointer<AnswerBox> box = new AnswerBox(QApplication::activeWindow(), mustAnswer);
     box->setWindowModality(Qt::ApplicationModal);

@@ -21,7 +21,7 @@ public:
     // Application modal, over the active window when there is one. A box
     // whose window goes away while it is open answers as if escaped (Cancel,
     // No or OK) rather than leaving its caller without an answer.
-    Answer MsgBox(const QString& text, Buttons buttons, Icon icon, DefaultButton defaultButton,
+    Answer MsgBox(const QString& text, BoxKind kind, Icon icon, DefaultButton defaultButton,
                   const QString& title) override;
 
     void DoEvents() override;

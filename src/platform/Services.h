@@ -10,13 +10,15 @@ class Dialogs;
 class DirectoryLister;
 class Drives;
 class FileSystemObject;
-class HelpViewer;
 class Launcher;
 class Registry;
 class RunRecord;
+class Scheduler;
 
-// The platform services, handed to every window. Only start-up creates the
-// real ones; tests hand in fakes.
+// The services the program runs on, the window and the command line alike:
+// the platform's (Platform::services) and the front end's dialogs. Only
+// start-up creates the real ones; tests hand in fakes. The window's help
+// viewer is the window's own and is handed to it beside these.
 //
 // Two platform pieces are widgets and are chosen at link time instead: each
 // build compiles one controls/<platform>/ folder, which defines
@@ -27,11 +29,13 @@ struct Services {
     AppObject& app;
     Drives& drives;
     DirectoryLister& lister;
+    // The window's message boxes, or the command line's fixed answers.
     Dialogs& dialogs;
-    HelpViewer& help;
     Registry& registry;
     Launcher& launcher;
-    // Makes the main window's one file-system object when it is first needed.
+    // Keeps the backup's daily run (the command line's --schedule).
+    Scheduler& scheduler;
+    // Makes the one file-system object of a window or run when it is first needed.
     std::function<std::unique_ptr<FileSystemObject>()> makeFileSystemObject;
     // Where every backup run leaves its line.
     const RunRecord& record;

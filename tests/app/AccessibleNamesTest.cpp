@@ -39,7 +39,7 @@ protected:
     }
 
     AppHarness h;
-    Module1 module1{h.services};
+    Module1 module1{h.services, h.help};
 };
 
 struct Expected {

@@ -89,7 +89,7 @@ protected:
 };
 
 TEST_F(Captions, MainWindow) {
-    FrmMain main(h.services);
+    FrmMain main(h.services, h.help);
     expectWhole(main);
 }
 
@@ -111,7 +111,7 @@ TEST_F(Captions, AboutDialog) {
 }
 
 TEST_F(Captions, ProgressWindow) {
-    frmBackup progress(h.drives);
+    frmBackup progress(h.platform.drives());
     progress.show();
     ASSERT_TRUE(progress.window());
     EXPECT_EQ(clippedCaptions(*progress.window()), "");

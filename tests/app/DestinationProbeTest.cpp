@@ -25,7 +25,7 @@ void expectFloppyBox(const ShownBox& box) {
     EXPECT_EQ(box.text, FloppyText);
     EXPECT_EQ(box.title, "QEL Trekkel");
     EXPECT_EQ(box.icon, Icon::Critical);
-    EXPECT_EQ(box.buttons, Buttons::RetryCancel);
+    EXPECT_EQ(box.kind, BoxKind::DriveRetry);
     EXPECT_EQ(box.defaultButton, DefaultButton::First);
 }
 

@@ -20,7 +20,7 @@ TEST(ExitConfirmation, AsksWithTheApplicationTitleAndNoAsDefault) {
         ASSERT_EQ(dialogs.boxes().size(), 1);
         const test::ShownBox& box = dialogs.boxes().front();
         EXPECT_EQ(box.text, "Do you want to exit the program?");
-        EXPECT_EQ(box.buttons, Buttons::YesNo);
+        EXPECT_EQ(box.kind, BoxKind::Exit);
         EXPECT_EQ(box.icon, Icon::Question);
         EXPECT_EQ(box.defaultButton, DefaultButton::Second);
         EXPECT_TRUE(box.title.isEmpty());

@@ -43,7 +43,7 @@ class Started : public ::testing::Test {
 protected:
     explicit Started(bool floppyReady = true)
         : h(floppyReady)
-        , module1(h.services) {}
+        , module1(h.services, h.help) {}
 
     void start() {
         module1.Main();

@@ -39,12 +39,12 @@ protected:
         file1.setEntries(names);
     }
 
-    // The text of every message box, with the box's look, for exact comparison.
+    // The text of every message box, with its kind and look, for exact comparison.
     QStringList shownBoxes() const {
         QStringList out;
         for (const ShownBox& b : dialogs.boxes())
             out << u"%1|%2|%3|%4|%5"_s.arg(b.text)
-                       .arg(int(b.buttons))
+                       .arg(int(b.kind))
                        .arg(int(b.icon))
                        .arg(int(b.defaultButton))
                        .arg(b.title);
@@ -53,25 +53,25 @@ protected:
 
     static QString confirmBox(const QString& drive) {
         return u"Backing up to drive %1. Is this right?|%2|%3|%4|"_s.arg(drive)
-            .arg(int(Buttons::YesNo))
+            .arg(int(BoxKind::Confirmation))
             .arg(int(Icon::Question))
             .arg(int(DefaultButton::Second));
     }
     static QString completeBox() {
-        return u"Backup Complete|%1|%2|%3|QEL Trekkel"_s.arg(int(Buttons::OK))
+        return u"Backup Complete|%1|%2|%3|QEL Trekkel"_s.arg(int(BoxKind::Notice))
             .arg(int(Icon::None))
             .arg(int(DefaultButton::First));
     }
     static QString notFoundBox(const QString& source) {
         return u"File %1is not found. The file will not be backed up.|%2|%3|%4|QEL Trekkel"_s
             .arg(source)
-            .arg(int(Buttons::OKCancel))
+            .arg(int(BoxKind::FileNotFound))
             .arg(int(Icon::Critical))
             .arg(int(DefaultButton::First));
     }
     static QString insertDiskBox(const QString& letter) {
         return u"Please insert a disk in drive %1.|%2|%3|%4|QEL Trekkel"_s.arg(letter)
-            .arg(int(Buttons::OKCancel))
+            .arg(int(BoxKind::DiskRequest))
             .arg(int(Icon::Critical))
             .arg(int(DefaultButton::First));
     }
@@ -108,7 +108,7 @@ TEST_P(ValidityScan, RejectsOrAsksAndLeavesEverythingUntouchedWhenDeclined) {
 
     const QString rejected =
         u"There are no valid Corvane QEL files to backup. Please choose another directory|%1|%2|%3|"_s
-            .arg(int(Buttons::OK))
+            .arg(int(BoxKind::Notice))
             .arg(int(Icon::None))
             .arg(int(DefaultButton::First));
     EXPECT_EQ(shownBoxes(), QStringList{GetParam().accepted ? confirmBox(u"a:"_s) : rejected});
@@ -372,7 +372,7 @@ TEST_P(OtherError, ShowsTheDescriptionAndBreaksOff) {
 
     EXPECT_EQ(shownBoxes(),
               (QStringList{confirmBox(u"a:"_s), u"%1|%2|%3|%4|"_s.arg(classicDescription(c.number))
-                                                    .arg(int(Buttons::OK))
+                                                    .arg(int(BoxKind::Error))
                                                     .arg(int(Icon::Exclamation))
                                                     .arg(int(DefaultButton::First))}));
     EXPECT_EQ(fs.calls(u"CopyFile"_s).size(), c.copiesTried);

@@ -41,7 +41,7 @@ TEST_P(PlayCopyAnimationTest, ReportsAnyFailureOnceAndNeverPassesItOn) {
         ASSERT_EQ(dialogs.boxes().size(), 1);
         const ShownBox& b = dialogs.boxes().front();
         EXPECT_EQ(b.text, u"Trouble playing the AVI file."_s);
-        EXPECT_EQ(b.buttons, Buttons::OK);
+        EXPECT_EQ(b.kind, BoxKind::Notice);
         EXPECT_EQ(b.icon, Icon::None);
         EXPECT_TRUE(b.title.isEmpty()); // the application title
     }

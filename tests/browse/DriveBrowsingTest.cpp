@@ -32,7 +32,7 @@ struct DriveBrowsingTest : ::testing::Test {
 
 void expectDriveBox(const ShownBox& box) {
     EXPECT_EQ(box.text, NotAvailable);
-    EXPECT_EQ(box.buttons, Buttons::RetryCancel);
+    EXPECT_EQ(box.kind, BoxKind::DriveRetry);
     EXPECT_EQ(box.icon, Icon::Critical);
     EXPECT_EQ(box.defaultButton, DefaultButton::First);
     EXPECT_EQ(box.title, "QEL Trekkel");
@@ -40,7 +40,7 @@ void expectDriveBox(const ShownBox& box) {
 
 void expectErrorBox(const ShownBox& box, const QString& text) {
     EXPECT_EQ(box.text, text);
-    EXPECT_EQ(box.buttons, Buttons::OK);
+    EXPECT_EQ(box.kind, BoxKind::Error);
     EXPECT_EQ(box.icon, Icon::Exclamation);
     EXPECT_TRUE(box.title.isEmpty()) << "should carry the application title";
 }

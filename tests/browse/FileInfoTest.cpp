@@ -149,7 +149,7 @@ TEST_P(FailedLookupTest, IsShownAndLeavesThePanelEmpty) {
     ASSERT_EQ(rig.dialogs.boxes().size(), 1);
     const ShownBox& box = rig.dialogs.boxes()[0];
     EXPECT_EQ(box.text, c.description);
-    EXPECT_EQ(box.buttons, Buttons::OK);
+    EXPECT_EQ(box.kind, BoxKind::Error);
     EXPECT_EQ(box.icon, Icon::Exclamation);
     EXPECT_TRUE(box.title.isEmpty());
 }

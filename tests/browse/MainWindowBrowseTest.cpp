@@ -1,91 +1,30 @@
-#include "FakeDialogs.h"
-#include "FakeLauncher.h"
-#include "FakeRegistry.h"
+#include "AppHarness.h"
 #include "Screenshot.h"
 #include "app/FrmMain.h"
 #include "app/TextField.h"
 #include "controls/DirListBox.h"
 #include "controls/DriveListBox.h"
 #include "controls/FileListBox.h"
-#include "backup/RunRecord.h"
-#include "platform/AppObject.h"
 #include "platform/DateText.h"
-#include "platform/HelpViewer.h"
-#include "platform/Services.h"
-#include "platform/linux/LinuxDirectoryLister.h"
-#include "platform/linux/LinuxDrives.h"
-#include "platform/linux/LinuxFileSystemObject.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
 namespace qel::test {
 namespace {
 
-QApplication& guiApp() {
-    static int argc = 1;
-    static char name[] = "MainWindowBrowseTest";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
-class NoHelp final : public HelpViewer {
-public:
-    void showContents(WindowHandle, const QString&) override {}
-    void showTopic(WindowHandle, const QString&, int) override {}
-    void quit(WindowHandle, const QString&) override {}
-};
-
-void writeFile(const QString& path, const QByteArray& data) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(file.write(data), data.size());
-}
-
-// The real main window over real folders: C: and D: are folders of a
-// temporary drive table, A: a removable drive with no medium; the lists open
-// on C:\DATA.
+// The real main window over the harness's folders, A: a removable drive with
+// no medium; the lists open on C:\DATA.
 class MainWindowBrowseTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        guiApp();
-        ASSERT_TRUE(m_tmp.isValid());
-        const QString root = m_tmp.path();
-        ASSERT_TRUE(QDir(root).mkpath("c/DATA/ACCT1"));
-        ASSERT_TRUE(QDir(root).mkpath("c/DATA/ACCT2"));
-        ASSERT_TRUE(QDir(root).mkpath("d"));
-        ASSERT_TRUE(QDir(root).mkpath("config/qel-trekkel/dosdevices"));
-        writeFile(root + "/c/DATA/ACCT1/PORT.HST", "12345");
-        writeFile(root + "/c/DATA/ACCT1/ACCT1.CVT", "x");
-        writeFile(root + "/c/DATA/TOP.HST", "top");
-        const QString devices = root + "/config/qel-trekkel/dosdevices/";
-        ASSERT_TRUE(QFile::link(root + "/c", devices + "c:"));
-        ASSERT_TRUE(QFile::link(root + "/d", devices + "d:"));
-        ASSERT_TRUE(QFile::link(root + "/no-medium", devices + "a:"));
-
-        DriveTableSources sources = DriveTableSources::system();
-        const QByteArray config = QFile::encodeName(root + "/config");
-        const QByteArray start = QFile::encodeName(root + "/c/DATA");
-        sources.configHome = [config] { return config; };
-        sources.currentDir = [start] { return start; };
-        m_drives = std::make_unique<LinuxDrives>(sources);
-        m_lister = std::make_unique<LinuxDirectoryLister>(*m_drives);
-        m_record = std::make_unique<RunRecord>(root + "/backup.log");
-        m_services = std::make_unique<Services>(
-            Services{m_app, *m_drives, *m_lister, m_dialogs, m_help, m_registry, m_launcher,
-                     [this]() -> std::unique_ptr<FileSystemObject> {
-                         return std::make_unique<LinuxFileSystemObject>(*m_drives);
-                     },
-                     *m_record});
-
-        m_window = new FrmMain(*m_services);
+        h.table.makeDir("c/DATA/ACCT2");
+        h.table.makeFile("c/DATA/TOP.HST", "top");
+        m_window = new FrmMain(h.services, h.help);
         m_window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window));
         m_dir1 = m_window->findChild<DirListBox*>("Dir1");
@@ -96,7 +35,7 @@ protected:
 
     void TearDown() override { delete m_window.data(); }
 
-    QString hostPath(const QString& relative) const { return m_tmp.path() + '/' + relative; }
+    QString hostPath(const QString& relative) const { return h.table.root() + '/' + relative; }
 
     void doubleClickFolder(const QString& name) {
         const auto items = m_dir1->findItems(name, Qt::MatchExactly);
@@ -122,16 +61,7 @@ protected:
         return names;
     }
 
-    QTemporaryDir m_tmp;
-    AppObject m_app{"C:\\", 1, 0, 0};
-    FakeDialogs m_dialogs;
-    NoHelp m_help;
-    FakeRegistry m_registry;
-    FakeLauncher m_launcher;
-    std::unique_ptr<LinuxDrives> m_drives;
-    std::unique_ptr<LinuxDirectoryLister> m_lister;
-    std::unique_ptr<RunRecord> m_record;
-    std::unique_ptr<Services> m_services;
+    AppHarness h{false};
     QPointer<FrmMain> m_window;
     DirListBox* m_dir1 = nullptr;
     FileListBox* m_file1 = nullptr;
@@ -148,7 +78,7 @@ TEST_F(MainWindowBrowseTest, OpeningAFolderAndClickingAFileShowsItsFacts) {
 
     EXPECT_EQ(m_dir1->Path(), "C:\\DATA\\ACCT1");
     EXPECT_EQ(m_file1->Path(), "C:\\DATA\\ACCT1");
-    EXPECT_EQ(fileNames(), (QStringList{"ACCT1.CVT", "PORT.HST"}));
+    EXPECT_EQ(fileNames(), (QStringList{"ACCT1.CVT", "PORT.HST", "WINCORV.EXE"}));
     EXPECT_EQ(m_panel->Text(), "") << "a new folder empties the panel";
 
     clickFile("PORT.HST");
@@ -163,36 +93,36 @@ TEST_F(MainWindowBrowseTest, OpeningAFolderAndClickingAFileShowsItsFacts) {
     EXPECT_EQ(lines[2], "Last Modified: " + dateText(info.lastModified()));
     EXPECT_TRUE(lines[1].startsWith("Last Accessed: "));
     EXPECT_EQ(lines[3], "Drive: C:");
-    EXPECT_EQ(lines[4], "Size: 5 bytes");
+    EXPECT_EQ(lines[4], "Size: 3 bytes");
     EXPECT_EQ(lines[5], "Path: C:\\DATA\\ACCT1\\PORT.HST");
     EXPECT_EQ(lines[6], "Short Name: PORT.HST");
-    EXPECT_TRUE(m_dialogs.boxes().isEmpty());
+    EXPECT_TRUE(h.dialogs.boxes().isEmpty());
     test::keepScreenshot(*m_window, "main-window-browsing.png");
 }
 
 TEST_F(MainWindowBrowseTest, VanishedFolderAndFileAreReportedAndTheWindowGoesOn) {
     ASSERT_TRUE(QDir(hostPath("c/DATA/ACCT2")).removeRecursively());
-    m_dialogs.answer({Answer::OK});
+    h.dialogs.answer({Answer::OK});
 
     doubleClickFolder("ACCT2");
 
-    ASSERT_EQ(m_dialogs.boxes().size(), 1);
-    EXPECT_EQ(m_dialogs.boxes()[0].buttons, Buttons::OK);
-    EXPECT_EQ(m_dialogs.boxes()[0].text, "Path not found");
-    EXPECT_EQ(m_dialogs.boxes()[0].icon, Icon::Exclamation);
+    ASSERT_EQ(h.dialogs.boxes().size(), 1);
+    EXPECT_EQ(h.dialogs.boxes()[0].kind, BoxKind::Error);
+    EXPECT_EQ(h.dialogs.boxes()[0].text, "Path not found");
+    EXPECT_EQ(h.dialogs.boxes()[0].icon, Icon::Exclamation);
     EXPECT_EQ(m_dir1->Path(), "C:\\DATA");
 
     ASSERT_TRUE(QFile::remove(hostPath("c/DATA/TOP.HST")));
-    m_dialogs.answer({Answer::OK});
+    h.dialogs.answer({Answer::OK});
 
     clickFile("TOP.HST");
 
-    ASSERT_EQ(m_dialogs.boxes().size(), 2);
-    EXPECT_EQ(m_dialogs.boxes()[1].text, "File not found");
+    ASSERT_EQ(h.dialogs.boxes().size(), 2);
+    EXPECT_EQ(h.dialogs.boxes()[1].text, "File not found");
     EXPECT_EQ(m_panel->Text(), "");
 
     doubleClickFolder("ACCT1");
-    EXPECT_EQ(fileNames(), (QStringList{"ACCT1.CVT", "PORT.HST"}));
+    EXPECT_EQ(fileNames(), (QStringList{"ACCT1.CVT", "PORT.HST", "WINCORV.EXE"}));
 }
 
 TEST_F(MainWindowBrowseTest, DriveWithoutMediumFallsBackToTheSecondDrive) {
@@ -201,22 +131,21 @@ TEST_F(MainWindowBrowseTest, DriveWithoutMediumFallsBackToTheSecondDrive) {
     ASSERT_EQ(drive1->List(0), "a:");
     ASSERT_EQ(drive1->List(1), "C:");
     doubleClickFolder("ACCT1");
-    m_dialogs.answer({Answer::Retry, Answer::Cancel});
+    h.dialogs.answer({Answer::Retry, Answer::Cancel});
 
     drive1->setCurrentIndex(0); // the user picks a:
 
-    EXPECT_EQ(m_dialogs.texts(), QStringList(2, "Drive is not available."));
+    EXPECT_EQ(h.dialogs.texts(), QStringList(2, "Drive is not available."));
     EXPECT_EQ(drive1->Drive(), "C:");
     EXPECT_EQ(m_dir1->Path(), "C:\\DATA\\ACCT1") << "C: keeps its current folder";
-    EXPECT_EQ(fileNames(), (QStringList{"ACCT1.CVT", "PORT.HST"}));
+    EXPECT_EQ(fileNames(), (QStringList{"ACCT1.CVT", "PORT.HST", "WINCORV.EXE"}));
 
     // A medium arrives: picking a: now shows its root.
-    ASSERT_TRUE(QDir(m_tmp.path()).mkpath("no-medium"));
-    writeFile(hostPath("no-medium/ACCT1.CVT"), "x");
+    h.table.makeFile("no-such-folder-A/ACCT1.CVT", "x");
     drive1->setCurrentIndex(0);
     EXPECT_EQ(m_dir1->Path(), drive1->Drive() + "\\") << "the letter as the drive list gives it";
     EXPECT_EQ(fileNames(), QStringList{"ACCT1.CVT"});
-    EXPECT_EQ(m_dialogs.boxes().size(), 2);
+    EXPECT_EQ(h.dialogs.boxes().size(), 2);
 }
 
 } // namespace

@@ -72,7 +72,7 @@ TEST_F(HlpContentsTest, WithoutHelpFileSaysSoUnderTheMainCaption) {
     const auto& box = m_dialogs.boxes()[0];
     EXPECT_EQ(box.text, "Unable to display Help Contents. There is no Help associated with this "
                         "project.");
-    EXPECT_EQ(box.buttons, Buttons::OK);
+    EXPECT_EQ(box.kind, BoxKind::Notice);
     EXPECT_EQ(box.icon, Icon::Information);
     EXPECT_EQ(box.title, "Qel Trekkel");
 }
@@ -100,7 +100,7 @@ TEST_F(HlpContentsTest, ViewerErrorIsShownByItsDescriptionAndTheProgramGoesOn) {
     ASSERT_EQ(m_dialogs.boxes().size(), 1);
     const auto& box = m_dialogs.boxes()[0];
     EXPECT_EQ(box.text, "Device unavailable");
-    EXPECT_EQ(box.buttons, Buttons::OK);
+    EXPECT_EQ(box.kind, BoxKind::Error);
     EXPECT_EQ(box.icon, Icon::None);
     EXPECT_EQ(box.title, QString());
 }

@@ -127,7 +127,7 @@ TEST_P(StartSysInfoTest, LooksUpInOrderAndStartsOrSaysUnavailable) {
         ASSERT_EQ(dialogs.boxes().size(), 1);
         const auto& box = dialogs.boxes().front();
         EXPECT_EQ(box.text, "System Information Is Unavailable At This Time");
-        EXPECT_EQ(box.buttons, Buttons::OK);
+        EXPECT_EQ(box.kind, BoxKind::Notice);
         EXPECT_EQ(box.icon, Icon::None);
         EXPECT_EQ(box.title, "");
     } else {

@@ -1,15 +1,6 @@
 #include "help/frmAbout.h"
 
-#include "FakeDialogs.h"
-#include "FakeLauncher.h"
-#include "FakeRegistry.h"
-#include "backup/RunRecord.h"
-#include "platform/AppObject.h"
-#include "platform/DirectoryLister.h"
-#include "platform/Drives.h"
-#include "platform/FileSystemObject.h"
-#include "platform/HelpViewer.h"
-#include "platform/Services.h"
+#include "AppHarness.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -25,40 +16,6 @@
 namespace qel {
 namespace {
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "frmAboutTest";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: tearing it down among the static destructors crashes.
-    static auto* a = new QApplication(argc, argv);
-    return *a;
-}
-
-// The dialog never touches drives, folders or help; these only fill Services.
-class NoDrives final : public Drives {
-public:
-    QList<DriveEntry> entries() const override { return {}; }
-    bool isReady(QChar) const override { return false; }
-    QString currentDirectory(QChar) const override { throw Error(err::DeviceUnavailable); }
-    void setCurrentDirectory(const QString&) override {}
-    QString startDirectory() const override { return QStringLiteral("C:\\"); }
-    QByteArray toHostPath(const QString&) const override { throw Error(err::DeviceUnavailable); }
-    std::optional<QString> toDosPath(const QByteArray&) const override { return std::nullopt; }
-};
-
-class NoLister final : public DirectoryLister {
-public:
-    QStringList subFolders(const QString&) const override { return {}; }
-    QStringList files(const QString&) const override { return {}; }
-};
-
-class NoHelp final : public HelpViewer {
-public:
-    void showContents(WindowHandle, const QString&) override {}
-    void showTopic(WindowHandle, const QString&, int) override {}
-    void quit(WindowHandle, const QString&) override {}
-};
-
 template <typename W = QWidget> W* child(QWidget* w, const char* name) {
     auto* c = w->findChild<W*>(QLatin1String(name));
     EXPECT_NE(c, nullptr) << name;
@@ -67,12 +24,11 @@ template <typename W = QWidget> W* child(QWidget* w, const char* name) {
 
 class frmAboutTest : public ::testing::Test {
 protected:
-    void SetUp() override { app(); }
     void TearDown() override { delete m_about.data(); }
 
     frmAbout* open(QWidget* owner = nullptr) {
         if (!m_about)
-            m_about = new frmAbout(m_services, owner);
+            m_about = new frmAbout(m_h.services, owner);
         m_about->show();
         m_about->activateWindow();
         return m_about;
@@ -80,16 +36,7 @@ protected:
 
     QPlainTextEdit* licensed() { return child<QPlainTextEdit>(m_about, "lblLicensedUser"); }
 
-    AppObject m_app{QStringLiteral("C:\\QEL"), 1, 0, 0};
-    NoDrives m_drives;
-    NoLister m_lister;
-    test::FakeDialogs m_dialogs;
-    NoHelp m_help;
-    test::FakeRegistry m_registry;
-    test::FakeLauncher m_launcher;
-    RunRecord m_record{QString()};
-    Services m_services{m_app,  m_drives,   m_lister,   m_dialogs,
-                        m_help, m_registry, m_launcher, nullptr, m_record};
+    test::AppHarness m_h;
     QPointer<frmAbout> m_about;
 };
 
@@ -158,16 +105,16 @@ TEST_F(frmAboutTest, OkUnloadsSoTheNextOpeningStartsFromTheDesign) {
 
 TEST_F(frmAboutTest, SystemInfoStartsTheRegisteredToolOrSaysItIsUnavailable) {
     frmAbout* w = open();
-    m_dialogs.answer({Answer::OK});
+    m_h.dialogs.answer({Answer::OK});
     QTest::mouseClick(child<QPushButton>(w, "cmdSysInfo"), Qt::LeftButton);
-    EXPECT_EQ(m_dialogs.texts(), QStringList{"System Information Is Unavailable At This Time"});
+    EXPECT_EQ(m_h.dialogs.texts(), QStringList{"System Information Is Unavailable At This Time"});
     EXPECT_TRUE(w->isVisible());
 
-    m_registry.setText(QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
+    m_h.registry.setText(QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
                        QStringLiteral("PATH"), QStringLiteral("Z:\\usr\\bin\\sysinfo"));
     QTest::mouseClick(child<QPushButton>(w, "cmdSysInfo"), Qt::LeftButton);
-    EXPECT_EQ(m_launcher.started(), QStringList{"Z:\\usr\\bin\\sysinfo"});
-    EXPECT_EQ(m_dialogs.boxes().size(), 1);
+    EXPECT_EQ(m_h.launcher.started(), QStringList{"Z:\\usr\\bin\\sysinfo"});
+    EXPECT_EQ(m_h.dialogs.boxes().size(), 1);
     EXPECT_TRUE(w->isVisible());
 }
 

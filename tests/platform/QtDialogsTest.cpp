@@ -51,7 +51,7 @@ protected:
 };
 
 struct DefaultCase {
-    Buttons buttons;
+    BoxKind kind;
     DefaultButton defaultButton;
     Answer expected;
     QMessageBox::StandardButtons shown;
@@ -68,30 +68,30 @@ TEST_P(QtDialogsDefaultTest, EnterAnswersTheDefaultButton) {
             seen |= box.standardButton(b);
         QTest::keyClick(&box, Qt::Key_Return);
     });
-    EXPECT_EQ(m_dialogs.MsgBox("Pick one", c.buttons, Icon::None, c.defaultButton, "T"),
-              c.expected);
+    EXPECT_EQ(m_dialogs.MsgBox("Pick one", c.kind, Icon::None, c.defaultButton, "T"), c.expected);
     EXPECT_EQ(seen, c.shown);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     AllButtonSets, QtDialogsDefaultTest,
-    ::testing::Values(DefaultCase{Buttons::OK, DefaultButton::First, Answer::OK, QMessageBox::Ok},
-                      DefaultCase{Buttons::OK, DefaultButton::Second, Answer::OK, QMessageBox::Ok},
-                      DefaultCase{Buttons::OKCancel, DefaultButton::First, Answer::OK,
-                                  QMessageBox::Ok | QMessageBox::Cancel},
-                      DefaultCase{Buttons::OKCancel, DefaultButton::Second, Answer::Cancel,
-                                  QMessageBox::Ok | QMessageBox::Cancel},
-                      DefaultCase{Buttons::YesNo, DefaultButton::First, Answer::Yes,
-                                  QMessageBox::Yes | QMessageBox::No},
-                      DefaultCase{Buttons::YesNo, DefaultButton::Second, Answer::No,
-                                  QMessageBox::Yes | QMessageBox::No},
-                      DefaultCase{Buttons::RetryCancel, DefaultButton::First, Answer::Retry,
-                                  QMessageBox::Retry | QMessageBox::Cancel},
-                      DefaultCase{Buttons::RetryCancel, DefaultButton::Second, Answer::Cancel,
-                                  QMessageBox::Retry | QMessageBox::Cancel}));
+    ::testing::Values(
+        DefaultCase{BoxKind::Notice, DefaultButton::First, Answer::OK, QMessageBox::Ok},
+        DefaultCase{BoxKind::Notice, DefaultButton::Second, Answer::OK, QMessageBox::Ok},
+        DefaultCase{BoxKind::DiskRequest, DefaultButton::First, Answer::OK,
+                    QMessageBox::Ok | QMessageBox::Cancel},
+        DefaultCase{BoxKind::DiskRequest, DefaultButton::Second, Answer::Cancel,
+                    QMessageBox::Ok | QMessageBox::Cancel},
+        DefaultCase{BoxKind::Confirmation, DefaultButton::First, Answer::Yes,
+                    QMessageBox::Yes | QMessageBox::No},
+        DefaultCase{BoxKind::Confirmation, DefaultButton::Second, Answer::No,
+                    QMessageBox::Yes | QMessageBox::No},
+        DefaultCase{BoxKind::DriveRetry, DefaultButton::First, Answer::Retry,
+                    QMessageBox::Retry | QMessageBox::Cancel},
+        DefaultCase{BoxKind::DriveRetry, DefaultButton::Second, Answer::Cancel,
+                    QMessageBox::Retry | QMessageBox::Cancel}));
 
 struct EscapeCase {
-    Buttons buttons;
+    BoxKind kind;
     Answer expected;
 };
 
@@ -101,17 +101,17 @@ class QtDialogsEscapeTest : public QtDialogsTest,
 TEST_P(QtDialogsEscapeTest, EscAndTheCloseBoxAnswerCancelOrTheOnlyButton) {
     const EscapeCase c = GetParam();
     whenBoxShows([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
-    EXPECT_EQ(m_dialogs.MsgBox("Esc", c.buttons, Icon::Critical, DefaultButton::First, {}),
+    EXPECT_EQ(m_dialogs.MsgBox("Esc", c.kind, Icon::Critical, DefaultButton::First, {}),
               c.expected);
     whenBoxShows([](QMessageBox& box) { box.close(); });
-    EXPECT_EQ(m_dialogs.MsgBox("Close", c.buttons, Icon::Critical, DefaultButton::First, {}),
+    EXPECT_EQ(m_dialogs.MsgBox("Close", c.kind, Icon::Critical, DefaultButton::First, {}),
               c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(ButtonSetsThatCanBeEscaped, QtDialogsEscapeTest,
-                         ::testing::Values(EscapeCase{Buttons::OK, Answer::OK},
-                                           EscapeCase{Buttons::OKCancel, Answer::Cancel},
-                                           EscapeCase{Buttons::RetryCancel, Answer::Cancel}));
+                         ::testing::Values(EscapeCase{BoxKind::Notice, Answer::OK},
+                                           EscapeCase{BoxKind::FileNotFound, Answer::Cancel},
+                                           EscapeCase{BoxKind::DriveRetry, Answer::Cancel}));
 
 TEST_F(QtDialogsTest, YesNoBoxCanOnlyBeAnswered) {
     bool stillOpenAfterEsc = false;
@@ -125,7 +125,7 @@ TEST_F(QtDialogsTest, YesNoBoxCanOnlyBeAnswered) {
         stillOpenAfterClose = box.isVisible();
         box.button(QMessageBox::No)->click();
     });
-    EXPECT_EQ(m_dialogs.MsgBox("Exit?", Buttons::YesNo, Icon::Question, DefaultButton::First, {}),
+    EXPECT_EQ(m_dialogs.MsgBox("Exit?", BoxKind::Exit, Icon::Question, DefaultButton::First, {}),
               Answer::No);
     EXPECT_TRUE(stillOpenAfterEsc);
     EXPECT_TRUE(stillOpenAfterClose);
@@ -146,10 +146,11 @@ TEST_F(QtDialogsTest, ShowsTextIconAndTitleWithTheApplicationTitleWhenNoneIsGive
         box.button(QMessageBox::Ok)->click();
     };
     whenBoxShows(record);
-    m_dialogs.MsgBox("a <b>bold</b> & name", Buttons::OK, Icon::Exclamation, DefaultButton::First,
-                     {});
+    m_dialogs.MsgBox("a <b>bold</b> & name", BoxKind::Error, Icon::Exclamation,
+                     DefaultButton::First, {});
     whenBoxShows(record);
-    m_dialogs.MsgBox("info", Buttons::OK, Icon::Information, DefaultButton::First, "Qel Trekkel");
+    m_dialogs.MsgBox("info", BoxKind::Notice, Icon::Information, DefaultButton::First,
+                     "Qel Trekkel");
 
     ASSERT_EQ(seen.size(), 2);
     EXPECT_EQ(seen[0].title, "QEL_Trekkel");
@@ -170,7 +171,7 @@ TEST_F(QtDialogsTest, BoxIsAtLeastAsWideAsItsTitleNeeds) {
             needed = titleWidthNeeded(box.windowTitle(), box.font());
             QTest::keyClick(&box, Qt::Key_Return);
         });
-        m_dialogs.MsgBox("x", Buttons::OK, Icon::None, DefaultButton::First, title);
+        m_dialogs.MsgBox("x", BoxKind::Notice, Icon::None, DefaultButton::First, title);
         EXPECT_GE(width, needed) << title;
         EXPECT_GT(needed, 0) << title;
     }
@@ -197,7 +198,7 @@ TEST_F(QtDialogsTest, LongPathWrapsInsideABoxTheScreenShowsWhole) {
         readOut = label->accessibleName();
         QTest::keyClick(&box, Qt::Key_Return);
     });
-    m_dialogs.MsgBox(text, Buttons::OK, Icon::Critical, DefaultButton::First, QString());
+    m_dialogs.MsgBox(text, BoxKind::Error, Icon::Critical, DefaultButton::First, QString());
 
     EXPECT_LE(width, screenWidth * 2 / 3);
     // A wrapping point after each separator, and one inside the long name.
@@ -212,7 +213,7 @@ TEST_F(QtDialogsTest, BoxWhoseOwnerWindowIsDestroyedAnswersSafely) {
     QApplication::setActiveWindow(owner);
     whenBoxShows([owner](QMessageBox&) { delete owner; });
     EXPECT_EQ(
-        m_dialogs.MsgBox("Retry?", Buttons::RetryCancel, Icon::Critical, DefaultButton::First, {}),
+        m_dialogs.MsgBox("Retry?", BoxKind::DriveRetry, Icon::Critical, DefaultButton::First, {}),
         Answer::Cancel);
 }
 

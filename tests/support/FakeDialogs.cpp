@@ -33,15 +33,15 @@ static Answer defaultAnswer(Buttons buttons, DefaultButton d)
     return Answer::OK;
 }
 
-Answer FakeDialogs::MsgBox(const QString& text, Buttons buttons, Icon icon,
+Answer FakeDialogs::MsgBox(const QString& text, BoxKind kind, Icon icon,
                            DefaultButton defaultButton, const QString& title)
 {
-    m_boxes.push_back({text, buttons, icon, defaultButton, title});
+    m_boxes.push_back({text, kind, icon, defaultButton, title});
     if (onBox)
         onBox(m_boxes.back());
     if (m_answers.empty()) {
         ADD_FAILURE() << "unscripted message box: " << text.toStdString();
-        return defaultAnswer(buttons, defaultButton);
+        return defaultAnswer(buttonsOf(kind), defaultButton);
     }
     const Answer a = m_answers.front();
     m_answers.pop_front();

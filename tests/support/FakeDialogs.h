@@ -12,7 +12,7 @@ namespace qel::test {
 
 struct ShownBox {
     QString text;
-    Buttons buttons;
+    BoxKind kind;
     Icon icon;
     DefaultButton defaultButton;
     QString title;
@@ -37,7 +37,7 @@ public:
     int yields() const { return m_yields; }
     int backgroundRuns() const { return m_backgroundRuns; }
 
-    Answer MsgBox(const QString& text, Buttons buttons, Icon icon, DefaultButton defaultButton,
+    Answer MsgBox(const QString& text, BoxKind kind, Icon icon, DefaultButton defaultButton,
                   const QString& title) override;
     void DoEvents() override;
     void runWithoutInput(const std::function<void()>& work) override;

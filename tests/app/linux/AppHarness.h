@@ -9,9 +9,7 @@
 #include "backup/RunRecord.h"
 #include "platform/AppObject.h"
 #include "platform/Services.h"
-#include "platform/linux/LinuxDirectoryLister.h"
-#include "platform/linux/LinuxDrives.h"
-#include "platform/linux/LinuxFileSystemObject.h"
+#include "platform/linux/LinuxPlatform.h"
 
 namespace qel::test {
 
@@ -21,7 +19,6 @@ namespace qel::test {
 struct AppHarness {
     explicit AppHarness(bool floppyReady = true, int revision = 0)
         : app(QStringLiteral("C:\\QEL"), 1, 0, revision) {
-        guiApp();
         if (floppyReady)
             table.addDrive(u'A', table.makeDir(QStringLiteral("a")));
         else
@@ -34,9 +31,10 @@ struct AppHarness {
         table.setCurrentDir(table.root() + QStringLiteral("/c/DATA"));
     }
 
+    QApplication& qapp = guiApp(); // first: the platform reads the program's folder from it
     TempDriveTable table;
-    LinuxDrives drives;
-    LinuxDirectoryLister lister{drives};
+    // No bus: the table's links are all its drives.
+    LinuxPlatform platform{DriveTableSources::system(), [] { return QDBusConnection(QString()); }};
     AppObject app;
     FakeDialogs dialogs;
     FakeHelpViewer help;
@@ -44,15 +42,13 @@ struct AppHarness {
     FakeLauncher launcher;
     RunRecord record{table.root() + QStringLiteral("/backup.log")};
     Services services{app,
-                      drives,
-                      lister,
+                      platform.drives(),
+                      platform.lister(),
                       dialogs,
-                      help,
                       registry,
                       launcher,
-                      [this]() -> std::unique_ptr<FileSystemObject> {
-                          return std::make_unique<LinuxFileSystemObject>(drives);
-                      },
+                      platform.scheduler(),
+                      [this] { return platform.makeFileSystemObject(); },
                       record};
 };
 

@@ -8,9 +8,7 @@
 #include "backup/RunRecord.h"
 #include "platform/AppObject.h"
 #include "platform/Services.h"
-#include "platform/windows/WindowsDirectoryLister.h"
-#include "platform/windows/WindowsDrives.h"
-#include "platform/windows/WindowsFileSystemObject.h"
+#include "platform/windows/WindowsPlatform.h"
 
 #include <QTemporaryDir>
 
@@ -19,14 +17,9 @@ namespace qel::test {
 // The program's real Windows drives, lists and file system, as the machine
 // (or Wine prefix) has them; message boxes and help scripted.
 struct AppHarness {
-    AppHarness()
-        : app(QStringLiteral("C:\\QEL"), 1, 0, 0) {
-        guiApp();
-    }
-
-    WindowsDrives drives;
-    WindowsDirectoryLister lister{drives};
-    AppObject app;
+    QApplication& qapp = guiApp(); // first: the platform reads the program's folder from it
+    WindowsPlatform platform;
+    AppObject app{QStringLiteral("C:\\QEL"), 1, 0, 0};
     FakeDialogs dialogs;
     FakeHelpViewer help;
     FakeRegistry registry;
@@ -34,15 +27,13 @@ struct AppHarness {
     QTemporaryDir recordDir;
     RunRecord record{recordDir.filePath(QStringLiteral("backup.log"))};
     Services services{app,
-                      drives,
-                      lister,
+                      platform.drives(),
+                      platform.lister(),
                       dialogs,
-                      help,
                       registry,
                       launcher,
-                      [this]() -> std::unique_ptr<FileSystemObject> {
-                          return std::make_unique<WindowsFileSystemObject>(drives);
-                      },
+                      platform.scheduler(),
+                      [this] { return platform.makeFileSystemObject(); },
                       record};
 };
 

@@ -82,6 +82,9 @@ public:
         // Gives the file source's times; a volume that keeps no such time is
         // no failure.
         virtual void setTimes(const FileStatus& source) = 0;
+        // Makes this copy's data and times durable on its own; it may be
+        // closed for writing then.
+        virtual void flush() = 0;
     };
 
     virtual ~CopyIo() = default;

@@ -24,6 +24,11 @@ constexpr std::size_t kBufferSize = 4 << 20;
 constexpr std::size_t kBlock = 4096;
 constexpr std::int64_t kNanosecondsPerSecond = 1'000'000'000;
 
+// A copy this large is made durable and read back at once, while its source
+// is read again beside it (they are on different devices in real use); the
+// smaller ones wait for one flush of their whole batch.
+constexpr std::int64_t kCheckAtOnceFrom = std::int64_t(8) << 20;
+
 // Holes read as zeros.
 constexpr std::array<char, 1 << 16> kZeros{};
 
@@ -75,6 +80,7 @@ struct Pending {
     const CopyItem* item = nullptr;
     FileStatus source;         // as copied
     XXH64_hash_t checksum = 0; // of the source's bytes, holes as zeros
+    bool verified = false;     // read back from the medium already
 };
 
 struct Placed {
@@ -89,9 +95,46 @@ struct CopyBuffers {
     AlignedBuffer data;
     AlignedBuffer other; // the second of two blocks in flight
     Hash hash;
+    // For the source read again beside the copy's read-back.
+    AlignedBuffer again;
+    Hash againHash;
 };
 
 namespace {
+
+// Hashes file's bytes up to size into hash, holes as zeros; returns how many
+// there were. With a second buffer the next block is read while one is hashed.
+std::int64_t hashFile(CopyIo::File& file, std::int64_t size, Hash& hash, char* first,
+                      char* second) {
+    hash.reset();
+    char* buffers[2] = {first, second ? second : first};
+    std::int64_t done = 0;
+    while (done < size) {
+        const auto [start, end] = file.nextData(done, size);
+        hash.addZeros(start - done);
+        done = start;
+        const auto readAt = [&file, end = end](char* buffer, std::int64_t at) {
+            const auto left = std::size_t(std::min<std::int64_t>(end - at, kBufferSize));
+            return std::min(file.read(buffer, wholeBlocks(left), at), left);
+        };
+        // While one block is hashed, the next is read.
+        std::future<std::size_t> next =
+            std::async(std::launch::deferred, readAt, buffers[0], done);
+        for (int b = 0; done < end; b ^= 1) {
+            const std::size_t n = next.get();
+            if (n == 0)
+                break;
+            const auto launch = second ? std::launch::async : std::launch::deferred;
+            if (done + std::int64_t(n) < end)
+                next = std::async(launch, readAt, buffers[b ^ 1], done + std::int64_t(n));
+            hash.add(buffers[b], n);
+            done += std::int64_t(n);
+        }
+        if (done < end)
+            break; // shorter than it says
+    }
+    return done;
+}
 
 // One call's copies, and those waiting for their flush and rename.
 class Step {
@@ -119,8 +162,8 @@ private:
     std::int64_t copyRegion(CopyIo::File& in, CopyIo::File& out, std::int64_t offset,
                             std::int64_t length);
     void writeAll(CopyIo::File& out, const char* data, std::size_t length, std::int64_t at);
-    // Hashes file's bytes up to size, holes as zeros; returns how many there were.
-    std::int64_t hashFile(CopyIo::File& file, std::int64_t size);
+    // Reads the source again beside the copy's read-back from the medium.
+    void checkAtOnce(CopyIo::File& in, Pending& copy);
     // 57 unless the file name, read afresh from the medium, is size bytes
     // hashing to checksum.
     void verify(const QByteArray& name, std::int64_t size, XXH64_hash_t checksum,
@@ -272,13 +315,39 @@ bool Step::copyOne(const CopyItem& item) {
         throw SourceChanged{};
     if (!whole)
         throw sourceShortError(item.dosSource);
+    copy.file->setTimes(source);
+    if (source.size >= kCheckAtOnceFrom) {
+        checkAtOnce(*in, copy);
+        return true;
+    }
     // A writer may change a file without its size or times (a mapped view, or
     // a time set only when it closes): the copy is a version the file really
     // had only if its bytes are still those read.
-    if (hashFile(*in, source.size) != source.size || m_hash.digest() != copy.checksum)
+    if (hashFile(*in, source.size, m_hash, m_buffers.data.data, m_buffers.other.data) !=
+            source.size ||
+        m_hash.digest() != copy.checksum)
         throw SourceChanged{};
-    copy.file->setTimes(source);
     return true;
+}
+
+void Step::checkAtOnce(CopyIo::File& in, Pending& copy) {
+    copy.file->flush();
+    Hash& again = m_buffers.againHash;
+    std::future<std::int64_t> source = std::async(std::launch::async, [&] {
+        return hashFile(in, copy.source.size, again, m_buffers.again.data, nullptr);
+    });
+    std::exception_ptr readBack;
+    try {
+        verify(copy.tempName, copy.source.size, copy.checksum, *copy.item);
+    } catch (...) {
+        readBack = std::current_exception();
+    }
+    // A source that changed is copied again, whatever its copy read back.
+    if (source.get() != copy.source.size || again.digest() != copy.checksum)
+        throw SourceChanged{};
+    if (readBack)
+        std::rethrow_exception(readBack);
+    copy.verified = true;
 }
 
 bool Step::alreadyThere(CopyIo::File& in, const FileStatus& source, const FileStatus& target,
@@ -388,41 +457,12 @@ void Step::writeAll(CopyIo::File& out, const char* data, std::size_t length, std
         throw OutOfRoom{m_written, false};
 }
 
-std::int64_t Step::hashFile(CopyIo::File& file, std::int64_t size) {
-    m_hash.reset();
-    char* buffers[2] = {m_buffers.data.data, m_buffers.other.data};
-    std::int64_t done = 0;
-    while (done < size) {
-        const auto [start, end] = file.nextData(done, size);
-        m_hash.addZeros(start - done);
-        done = start;
-        const auto readAt = [&file, end = end](char* buffer, std::int64_t at) {
-            const auto left = std::size_t(std::min<std::int64_t>(end - at, kBufferSize));
-            return std::min(file.read(buffer, wholeBlocks(left), at), left);
-        };
-        // While one block is hashed, the next is read.
-        std::future<std::size_t> next =
-            std::async(std::launch::deferred, readAt, buffers[0], done);
-        for (int b = 0; done < end; b ^= 1) {
-            const std::size_t n = next.get();
-            if (n == 0)
-                break;
-            if (done + std::int64_t(n) < end)
-                next = std::async(std::launch::async, readAt, buffers[b ^ 1],
-                                  done + std::int64_t(n));
-            m_hash.add(buffers[b], n);
-            done += std::int64_t(n);
-        }
-        if (done < end)
-            break; // shorter than it says
-    }
-    return done;
-}
-
 void Step::verify(const QByteArray& name, std::int64_t size, XXH64_hash_t checksum,
                   const CopyItem& item) {
     const std::unique_ptr<CopyIo::File> copy = m_io.readBack(name, item.dosTarget);
-    if (hashFile(*copy, copy->status().size) != size || m_hash.digest() != checksum)
+    if (hashFile(*copy, copy->status().size, m_hash, m_buffers.data.data, m_buffers.other.data) !=
+            size ||
+        m_hash.digest() != checksum)
         throw copyMismatchError(item.dosSource, m_dosTargetDir);
 }
 
@@ -439,6 +479,8 @@ void Step::commit() {
     std::optional<Error> mismatch;
     for (; verified < m_pending.size() && !mismatch; ++verified) {
         const Pending& copy = m_pending[verified];
+        if (copy.verified)
+            continue;
         try {
             verify(copy.tempName, copy.source.size, copy.checksum, *copy.item);
         } catch (const Error& e) {

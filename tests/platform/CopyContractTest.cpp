@@ -220,5 +220,24 @@ TEST_F(CopyContract, ASourceThatChangesWhileItIsCopied) {
     EXPECT_TRUE(noTempFiles());
 }
 
+// A large copy is read back at once, beside its source read again: a change
+// made meanwhile is still caught and copied again, and a copy that reads back
+// different is named and replaces nothing.
+TEST_F(CopyContract, ALargeCopyIsCheckedAsItGoes) {
+    const QByteArray large = pattern(9 << 20, 'L');
+    write(src("BIG.HST"), large);
+    write(dst("BIG.HST"), "old");
+    const QByteArray changed = large.chopped(4) + "more";
+    io().atSourceReadAgain = [&] { write(src("BIG.HST"), changed); };
+    EXPECT_EQ(copy(), 0) << m_error.toStdString();
+    EXPECT_TRUE(read(dst("BIG.HST")) == changed);
+
+    write(src("BIG.HST"), large + "grown");
+    io().corruptReadBack = true;
+    EXPECT_EQ(copy(), err::DeviceIOError);
+    EXPECT_TRUE(read(dst("BIG.HST")) == changed);
+    EXPECT_TRUE(noTempFiles());
+}
+
 } // namespace
 } // namespace qel::test

@@ -15,14 +15,21 @@ SystemFailure failure(Trouble trouble, const QString& path) {
 
 class FailingFile final : public CopyIo::File {
 public:
-    FailingFile(std::unique_ptr<CopyIo::File> real, FailingCopyIo& faults, bool readBack)
+    enum class Kind { Source, Temp, ReadBack };
+    FailingFile(std::unique_ptr<CopyIo::File> real, FailingCopyIo& faults, Kind kind)
         : m_real(std::move(real))
         , m_faults(faults)
-        , m_readBack(readBack) {}
+        , m_readBack(kind == Kind::ReadBack)
+        , m_source(kind == Kind::Source) {}
 
     CopyIo::File& real() { return *m_real; }
 
     std::size_t read(char* data, std::size_t length, std::int64_t offset) override {
+        if (m_source && offset == 0 && ++m_startsAtZero == 2 && m_faults.atSourceReadAgain) {
+            const auto hook = std::move(m_faults.atSourceReadAgain);
+            m_faults.atSourceReadAgain = nullptr;
+            hook();
+        }
         const std::size_t n = m_real->read(data, length, offset);
         if (m_readBack && m_faults.corruptReadBack && n > 0)
             data[n / 2] ^= 0x10;
@@ -50,11 +57,18 @@ public:
     }
     bool extendTo(std::int64_t size) override { return m_real->extendTo(size); }
     void setTimes(const FileStatus& source) override { m_real->setTimes(source); }
+    void flush() override {
+        if (m_faults.durableFailure)
+            throw failure(*m_faults.durableFailure, QStringLiteral("the destination"));
+        m_real->flush();
+    }
 
 private:
     std::unique_ptr<CopyIo::File> m_real;
     FailingCopyIo& m_faults;
     bool m_readBack;
+    bool m_source;
+    int m_startsAtZero = 0;
 };
 
 class FailingIo final : public CopyIo {
@@ -68,14 +82,14 @@ public:
     std::int64_t freeBytes() override { return m_real->freeBytes(); }
     bool sourceIsFile(const QByteArray& name) override { return m_real->sourceIsFile(name); }
     std::unique_ptr<File> openSource(const QByteArray& name, const QString& dosPath) override {
-        return m_real->openSource(name, dosPath);
+        return wrap(m_real->openSource(name, dosPath), FailingFile::Kind::Source);
     }
     FileStatus targetStatus(const QByteArray& name, const QString& dosPath) override {
         return m_real->targetStatus(name, dosPath);
     }
     std::unique_ptr<File> createTemp(const QByteArray& name, const FileStatus& source,
                                      const QString& dosTarget) override {
-        return wrap(m_real->createTemp(name, source, dosTarget), false);
+        return wrap(m_real->createTemp(name, source, dosTarget), FailingFile::Kind::Temp);
     }
     void makeDurable(const std::vector<File*>& temps) override {
         ++m_faults.durableCalls;
@@ -87,7 +101,7 @@ public:
         m_real->makeDurable(real);
     }
     std::unique_ptr<File> readBack(const QByteArray& name, const QString& dosPath) override {
-        return wrap(m_real->readBack(name, dosPath), true);
+        return wrap(m_real->readBack(name, dosPath), FailingFile::Kind::ReadBack);
     }
     void rename(const QByteArray& from, const QByteArray& to, const QString& dosTarget) override {
         if (m_faults.renameFailure)
@@ -102,10 +116,10 @@ public:
     void removeStaleTemps() override { m_real->removeStaleTemps(); }
 
 private:
-    std::unique_ptr<File> wrap(std::unique_ptr<File> file, bool readBack) {
+    std::unique_ptr<File> wrap(std::unique_ptr<File> file, FailingFile::Kind kind) {
         if (!file)
             return nullptr;
-        return std::make_unique<FailingFile>(std::move(file), m_faults, readBack);
+        return std::make_unique<FailingFile>(std::move(file), m_faults, kind);
     }
 
     std::unique_ptr<CopyIo> m_real;

@@ -24,6 +24,9 @@ public:
     std::optional<Trouble> durableFailure; // for making a batch durable
     std::optional<Trouble> renameFailure;  // for every rename into place
     std::function<void()> atLimit; // called once instead of failing, when set; may set itself again
+    // Called once, as a source starts to be read the second time (the check
+    // that it held still).
+    std::function<void()> atSourceReadAgain;
 
     long long bytesWritten = 0;
     int durableCalls = 0;

@@ -158,6 +158,11 @@ public:
         return false;
     }
 
+    void flush() override {
+        if (::fdatasync(fd()) != 0)
+            fail(errno);
+    }
+
     void setTimes(const FileStatus& source) override {
         const timespec times[2] = {timespecOf(source.accessed), timespecOf(source.modified)};
         if (futimens(fd(), times) != 0 && !isRefusedExtra(errno))
@@ -274,11 +279,8 @@ void LinuxCopyIo::makeDurable(const std::vector<File*>& temps) {
         throw errnoFailure(errno, IoSide::Destination, m_dosTargetDir);
     if (volume().syncIsThorough)
         return;
-    for (File* temp : temps) {
-        const auto* file = static_cast<OpenFile*>(temp);
-        if (::fdatasync(file->fd()) != 0)
-            file->fail(errno);
-    }
+    for (File* temp : temps)
+        temp->flush();
 }
 
 std::unique_ptr<CopyIo::File> LinuxCopyIo::readBack(const QByteArray& name,

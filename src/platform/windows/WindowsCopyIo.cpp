@@ -128,8 +128,9 @@ public:
         SetFileTime(m_handle.get(), nullptr, &accessed, &modified);
     }
 
-    void flushAndClose() {
-        if (!FlushFileBuffers(m_handle.get()) || !m_handle.close())
+    // Closed too, so the copy can be read back and moved; once is enough.
+    void flush() override {
+        if (m_handle.valid() && (!FlushFileBuffers(m_handle.get()) || !m_handle.close()))
             fail(GetLastError());
     }
 
@@ -233,7 +234,7 @@ std::unique_ptr<CopyIo::File> WindowsCopyIo::createTemp(const QByteArray& name,
 
 void WindowsCopyIo::makeDurable(const std::vector<File*>& temps) {
     for (File* temp : temps)
-        static_cast<OpenFile*>(temp)->flushAndClose();
+        temp->flush();
 }
 
 std::unique_ptr<CopyIo::File> WindowsCopyIo::readBack(const QByteArray& name,

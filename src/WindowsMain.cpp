@@ -46,9 +46,13 @@ int main(int argc, char* argv[]) {
     // GDI and DirectWrite obey it and draw those jagged glyphs at the places
     // Qt measured from the unhinted outlines, so words run together or break
     // apart. FreeType measures what it draws, smoothed at every size.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    const bool chooseEngine = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    if (chooseEngine)
         qputenv("QT_QPA_PLATFORM", "windows:fontengine=freetype");
     QApplication qapp(argc, argv);
+    // Programs started from here (System Info) choose their own.
+    if (chooseEngine)
+        qunsetenv("QT_QPA_PLATFORM");
     qel::ProgramRun::describeApplication();
     // Message boxes, menus, tooltips and the help window in the windows' own
     // face, not the system's fonts (this also drops Qt's per-class ones):

@@ -2,15 +2,15 @@
 # Provides Qt 6.4.2 for 32-bit Windows (MinGW-w64 i686, posix threads) in the
 # folder given as $1 (made if missing) and prints the Qt prefix. Unpacks the
 # prebuilt archive when it is there and its checksum matches
-# ($QEL_QT_ARCHIVE, default ../shared/toolchains/qt6.4.2-mingw-i686.tar.zst);
+# ($QEL_QT_ARCHIVE, default ../shared/toolchains/qt6.4.2-ft-mingw-i686.tar.zst);
 # otherwise builds qtbase from Debian's own source package (about 25 minutes
 # on 2 cores). That build has no Qt SVG, which the program does not need.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 work=$(realpath -m "${1:?usage: windows-qt.sh <folder>}")
-archive=${QEL_QT_ARCHIVE:-$root/../shared/toolchains/qt6.4.2-mingw-i686.tar.zst}
-archive_sha256=1ce493e06c3392e6bb1510584b7fcd98882f9cd5623fa6ac36a4c01e84fef4ec
+archive=${QEL_QT_ARCHIVE:-$root/../shared/toolchains/qt6.4.2-ft-mingw-i686.tar.zst}
+archive_sha256=7d9a88b7fb5f620cf75bfa1e8891ce9b57b2cde1827092dd06bd68d35e02a6e1
 prefix=$work/qt6-mingw-i686
 mkdir -p "$work"
 

@@ -2,6 +2,7 @@
 
 #include "controls/Pictures.h"
 
+#include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -83,7 +84,17 @@ HelpWindow::HelpWindow(QWidget* parent)
 
     m_browser->setObjectName(QStringLiteral("helpText"));
     m_browser->setAccessibleName(tr("Help text"));
-    m_browser->setOpenExternalLinks(true);
+    // Qt gives every link outside file: to the desktop to open, the
+    // document's own ones too (its scheme is this window's): those are
+    // followed here, anything else is the desktop's.
+    m_browser->setOpenLinks(false);
+    connect(m_browser, &QTextBrowser::anchorClicked, m_browser,
+            [browser = m_browser](const QUrl& url) {
+                if (url.scheme() == Browser::documentUrl().scheme())
+                    browser->setSource(url);
+                else
+                    QDesktopServices::openUrl(url);
+            });
     m_contents->setObjectName(QStringLiteral("helpContents"));
     m_back->setObjectName(QStringLiteral("helpBack"));
     m_back->setEnabled(false);

@@ -44,6 +44,13 @@ foreach(windows_only "Drive letters on Windows" "msiexec" "Settings &gt; Apps")
     list(APPEND failures "the Linux help says '${windows_only}'")
   endif()
 endforeach()
+# Both tell the command line.
+foreach(platform linux windows)
+  string(FIND "${text_${platform}}" "--backup" at)
+  if(at EQUAL -1)
+    list(APPEND failures "the ${platform} help does not name --backup")
+  endif()
+endforeach()
 # System Info as the Windows program finds it: the registry values it reads.
 foreach(needed "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools\\MSINFO</pre>"
                "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location</pre>")

@@ -132,13 +132,17 @@ std::function<void()> WindowsFileSystemObject::mediumChecker(const QString& dosF
     return [this, drive] { checkRunMedium(drive); };
 }
 
-std::optional<unsigned long> WindowsFileSystemObject::mediumIn(QChar drive) const {
+std::optional<WindowsFileSystemObject::MediumId> WindowsFileSystemObject::mediumIn(QChar drive) const {
     // A root that is gone is a drive without its medium, whatever the volume says.
     const std::wstring root{wchar_t(drive.unicode()), L':', L'\\'};
     if (!m_drives.isReady(drive))
         return std::nullopt;
     const auto volume = volumeInfo(root);
-    return volume ? std::optional(volume->serial) : std::nullopt;
+    if (!volume)
+        return std::nullopt;
+    wchar_t guid[64] = {};
+    const bool named = GetVolumeNameForVolumeMountPointW(root.c_str(), guid, 64);
+    return MediumId{volume->serial, named ? QString::fromWCharArray(guid) : QString()};
 }
 
 void WindowsFileSystemObject::checkRunMedium(QChar drive) {

@@ -27,13 +27,20 @@ private:
                                      const QString& dosTargetFolder) override;
     std::function<void()> mediumChecker(const QString& dosFolder) override;
 
-    // The serial number of the volume in drive; nullopt when it has none.
-    std::optional<unsigned long> mediumIn(QChar drive) const;
+    // A volume as the system names it: its serial, and its GUID path where it
+    // has one (a serial alone may repeat across sticks of one make).
+    struct MediumId {
+        unsigned long serial = 0;
+        QString guidPath;
+        bool operator==(const MediumId&) const = default;
+    };
+    // The volume in drive; nullopt when it has none.
+    std::optional<MediumId> mediumIn(QChar drive) const;
     // 71 when drive holds no medium, or another one than the run's (taken at
     // beginRun, or for another drive at its first write).
     void checkRunMedium(QChar drive);
 
-    QHash<QChar, std::optional<unsigned long>> m_runVolumes;
+    QHash<QChar, std::optional<MediumId>> m_runVolumes;
 };
 
 } // namespace qel

@@ -31,18 +31,11 @@ _qel_none=
 if [[ -z $arch ]]; then
   # A machine that runs neither still builds: the 32-bit program, which runs
   # everywhere; windows_wine then fails with the probe's line.
-  _qel_none=$(mktemp)
-  if arch=$(scripts/wine-runs.sh 2>"$_qel_none"); then
-    cat "$_qel_none" >&2
-    rm -f "$_qel_none"
-    _qel_none=
-  else
-    arch=i686
-    _qel_file=$_qel_none
-    _qel_none=$(cat "$_qel_file")
-    rm -f "$_qel_file"
-    unset _qel_file
-  fi
+  _qel_err=$(mktemp)
+  arch=$(scripts/wine-runs.sh 2>"$_qel_err") || { arch=i686 _qel_none=$(<"$_qel_err"); }
+  [[ -n $_qel_none ]] || cat "$_qel_err" >&2
+  rm -f "$_qel_err"
+  unset _qel_err
 fi
 case $arch in
   i686) win=build-win preset=win32 WINEARCH=win32 ;;

@@ -11,8 +11,14 @@ install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin>
   DESTINATION ${QEL_PROGRAM_DIR}/styles)
 
 # The compiler's own runtime, asked of the compiler so the thread model's
-# copies are taken (posix, not win32).
-foreach(dll libstdc++-6.dll libgcc_s_dw2-1.dll libwinpthread-1.dll)
+# copies are taken (posix, not win32). GCC's own runtime unwinds with DWARF-2
+# on 32-bit Windows and with SEH on 64-bit Windows.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(_qel_libgcc libgcc_s_seh-1.dll)
+else()
+  set(_qel_libgcc libgcc_s_dw2-1.dll)
+endif()
+foreach(dll libstdc++-6.dll ${_qel_libgcc} libwinpthread-1.dll)
   execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
     OUTPUT_VARIABLE _qel_dll OUTPUT_STRIP_TRAILING_WHITESPACE)
   if(NOT IS_ABSOLUTE "${_qel_dll}" OR NOT EXISTS "${_qel_dll}")

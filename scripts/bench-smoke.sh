@@ -4,8 +4,9 @@
 # that no longer builds or runs fails CI. The figures of so small a case mean
 # nothing; run the benchmarks by hand for those (README).
 # With --windows, after scripts/build-windows.sh --test: the Windows
-# bench_backup in that build folder, run under Wine in its prefix.
-# Usage: scripts/bench-smoke.sh [build folder, default build] | --windows
+# bench_backup in that build folder, run under Wine in its prefix (the arch
+# as build-windows.sh takes it: --arch, else the one this machine runs).
+# Usage: scripts/bench-smoke.sh [build folder, default build] | --windows [--arch i686|x86_64]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 run() { echo "== $*"; timeout 300 "$@"; }
@@ -13,17 +14,18 @@ work=$(mktemp -d /var/tmp/qel-bench-smoke-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
 if [[ ${1:-} == --windows ]]; then
-  cmake -S . -B build-win/build -DQEL_BUILD_BENCHMARKS=ON >/dev/null
-  cmake --build build-win/build -j2 --target bench_backup
-  scripts/wine-runs.sh || { echo "bench-smoke.sh: the Windows bench_backup is built but NOT RUN here" >&2; exit 0; }
-  export WINEPREFIX=$PWD/build-win/wineprefix WINEARCH=win32 WINEDEBUG=-all
-  export WINEPATH="Z:$PWD/build-win/QEL_Trekkel"
+  source scripts/windows-arch.sh
+  windows_wine
+  cmake -S . -B "$win/build" -DQEL_BUILD_BENCHMARKS=ON >/dev/null
+  cmake --build "$win/build" -j2 --target bench_backup
+  export WINEPREFIX=$PWD/$win/wineprefix WINEDEBUG=-all
+  export WINEPATH="Z:$PWD/$win/QEL_Trekkel"
   # The destination is a drive letter of its own, as a removable disk would be.
   mkdir "$work/source" "$work/q"
   ln -sfn "$work/q" "$WINEPREFIX/dosdevices/q:"
   trap 'rm -f "$WINEPREFIX/dosdevices/q:"; rm -rf "$work"; wineserver -k || true' EXIT
   QEL_BENCH_REPS=1 QEL_BENCH_CASE=a \
-    run wine build-win/build/bench_backup.exe "Z:${work//\//\\}\\source" q:
+    run wine "$win/build/bench_backup.exe" "Z:${work//\//\\}\\source" q:
   exit 0
 fi
 

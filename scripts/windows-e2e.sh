@@ -4,43 +4,45 @@
 # clip in C:\FILECOPY.AVI, a: mapped to an empty folder, the program driven by
 # xdotool (keys and clicks on the focused window) on a virtual display with a
 # window manager. Then every copy is compared byte for byte with its source.
-# Needs build-win/QEL_Trekkel (scripts/build-windows.sh). Exits non-zero on any
+# Needs $win/QEL_Trekkel (scripts/build-windows.sh). Exits non-zero on any
 # difference, when a window does not come or any check below fails; a picture
-# of the screen at that moment is left in build-win/windows-e2e-failure.png.
+# of the screen at that moment is left in $win/windows-e2e-failure.png.
 # Then: the disk "pulled" (a:'s folder gone) and put back at the question for
 # it; an older copy another program holds open, which must be named and kept;
 # the same backup from cmd /c through QEL_Trekkel.com, its exit code and
 # messages seen there; the text as a reader sees it (tesseract): the disabled
 # "View this File" and a message box word for word, at the run's DPI and at
 # 144 DPI (150 %).
-#   scripts/windows-e2e.sh [--dpi N] [--screenshots]
+#   scripts/windows-e2e.sh [--arch i686|x86_64] [--dpi N] [--screenshots]
 #     --dpi N        the whole run at N DPI (96, 120, 144, 192; default 96)
 #     --screenshots  also retakes screenshots/windows/ (every window and a
 #                    message box; at another DPI screenshots/windows/<N>dpi/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-program=$root/build-win/QEL_Trekkel/QEL_Trekkel.exe
-[[ -f $program ]] || { echo "windows-e2e.sh: no $program; run scripts/build-windows.sh" >&2; exit 2; }
-scripts/wine-runs.sh || { echo "windows-e2e.sh: NOT RUN here" >&2; exit 0; }
+# --arch x86_64: the 64-bit program in build-win64 (without --arch, the arch
+# this machine runs); where Wine cannot run it, the run fails.
+source scripts/windows-arch.sh
+program=$root/$win/QEL_Trekkel/QEL_Trekkel.exe
+[[ -f $program ]] || { echo "windows-e2e.sh: no $program; run scripts/build-windows.sh --arch $arch" >&2; exit 2; }
+windows_wine
 shots=0
 dpi=96
 while (($#)); do
   case $1 in
     --screenshots) shots=1 ;;
     --dpi) dpi=${2:?--dpi needs a number}; shift ;;
-    *) echo "usage: windows-e2e.sh [--dpi N] [--screenshots]" >&2; exit 2 ;;
+    *) echo "usage: windows-e2e.sh [--arch i686|x86_64] [--dpi N] [--screenshots]" >&2; exit 2 ;;
   esac
   shift
 done
 out=$root/screenshots/windows
 ((dpi == 96)) || out+=/${dpi}dpi
-scripts/install-deps.sh --wine >/dev/null
 started=$SECONDS
-rm -f "$root/build-win/windows-e2e-failure.png"
+rm -f "$root/$win/windows-e2e-failure.png"
 
 work=$(mktemp -d /tmp/qel-e2e.XXXXXX)
-export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX=$work/prefix WINEDEBUG=-all
 pids=()
 cleanup() {
   wineserver -k 2>/dev/null || true
@@ -52,7 +54,7 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 fail() {
   echo "windows-e2e.sh: $*" >&2
-  [[ -n ${DISPLAY:-} ]] && timeout 10 import -window root "$root/build-win/windows-e2e-failure.png" 2>/dev/null
+  [[ -n ${DISPLAY:-} ]] && timeout 10 import -window root "$root/$win/windows-e2e-failure.png" 2>/dev/null
   exit 1
 }
 
@@ -61,7 +63,7 @@ scripts/wine-prefix.sh "$WINEPREFIX" &
 prefix_maker=$!
 pids+=("$prefix_maker")
 # A program that holds a file open, unshared, until it is killed.
-i686-w64-mingw32-gcc -O1 -x c -o "$work/hold.exe" - <<'HOLD'
+"$triple-gcc" -O1 -x c -o "$work/hold.exe" - <<'HOLD'
 #include <windows.h>
 int main(int argc, char** argv) {
     if (argc < 2 || CreateFileA(argv[1], GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL) ==

@@ -17,7 +17,8 @@ long WindowsRegistry::RegOpenKeyEx(std::uint32_t root, const QByteArray& subKey,
     if (access & ~ReadRights)
         return ERROR_ACCESS_DENIED;
     HKEY opened = nullptr;
-    const auto rootKey = reinterpret_cast<HKEY>(std::uintptr_t(root));
+    // The predefined keys are 32-bit values, sign-extended in a 64-bit handle.
+    const auto rootKey = reinterpret_cast<HKEY>(std::intptr_t(std::int32_t(root)));
     LONG status = ::RegOpenKeyExA(rootKey, subKey.constData(), options, access, &opened);
     // A 32-bit program on 64-bit Windows sees the 32-bit view first; tools the
     // system registers only in its own view are still found there.

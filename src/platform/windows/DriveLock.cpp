@@ -5,11 +5,6 @@
 #include "platform/windows/UniqueHandle.h"
 #include "platform/windows/Win32.h"
 
-#include <QDir>
-#include <QFile>
-#include <QStandardPaths>
-#include <QThread>
-
 namespace qel {
 
 namespace {
@@ -20,33 +15,24 @@ public:
         : m_handle(std::move(handle)) {}
 
 private:
+    Attempt tryTake() override {
+        OVERLAPPED whole{};
+        if (LockFileEx(m_handle.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1,
+                       0, &whole))
+            return Attempt::Taken;
+        return GetLastError() == ERROR_LOCK_VIOLATION ? Attempt::Held : Attempt::Unlockable;
+    }
+
     UniqueHandle m_handle; // the lock goes with it
 };
 
 } // namespace
 
-std::unique_ptr<DriveLock> DriveLock::take(QChar drive, std::chrono::milliseconds wait) {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    QDir().mkpath(folder);
-    const QString path = QDir::toNativeSeparators(
-        folder + QStringLiteral("/drive-%1.lock").arg(drive.toLower()));
+std::unique_ptr<DriveLock> DriveLock::open(const QString& path) {
     UniqueHandle handle(CreateFileW(longPath(path.toUtf8()).c_str(), GENERIC_READ | GENERIC_WRITE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle.valid())
-        return std::make_unique<FileLock>(UniqueHandle());
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    for (;;) {
-        OVERLAPPED whole{};
-        if (LockFileEx(handle.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
-                       &whole))
-            return std::make_unique<FileLock>(std::move(handle));
-        if (GetLastError() != ERROR_LOCK_VIOLATION)
-            return std::make_unique<FileLock>(UniqueHandle()); // a volume without locks
-        if (std::chrono::steady_clock::now() >= deadline)
-            return nullptr;
-        QThread::msleep(100);
-    }
+    return handle.valid() ? std::make_unique<FileLock>(std::move(handle)) : nullptr;
 }
 
 } // namespace qel

@@ -133,9 +133,10 @@ std::function<void()> WindowsFileSystemObject::mediumChecker(const QString& dosF
 }
 
 std::optional<WindowsFileSystemObject::MediumId> WindowsFileSystemObject::mediumIn(QChar drive) const {
-    // A root that is gone is a drive without its medium, whatever the volume says.
+    // A root that is gone is a drive without its medium, whatever the volume
+    // says. Asked before every rename, so only the root and the volume.
     const std::wstring root{wchar_t(drive.unicode()), L':', L'\\'};
-    if (!m_drives.isReady(drive))
+    if (!isFolder(GetFileAttributesW(root.c_str())))
         return std::nullopt;
     const auto volume = volumeInfo(root);
     if (!volume)

@@ -35,7 +35,7 @@ HICON programIcon(int metric) {
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IconId), IMAGE_ICON, size, size, 0));
 }
 
-// text cut to a field of size characters with its end.
+// Copies text into a field of size characters, cut short with an ellipsis.
 void copyCut(wchar_t* field, std::size_t size, const QString& text) {
     QString cut = text;
     if (cut.size() >= qsizetype(size))

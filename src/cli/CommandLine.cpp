@@ -35,6 +35,7 @@ const char* const ExitCodes = "Exit codes:\n"
                               "  2   SOURCE holds no QEL data\n"
                               "  3   DRIVE is not ready (no disk, or it refuses writing)\n"
                               "  4   the disk is full\n"
+                              "  5   another backup to DRIVE was running\n"
                               "  64  usage error\n";
 
 // A mistake in the command line itself, said in one line.

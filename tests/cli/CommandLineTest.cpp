@@ -350,8 +350,11 @@ TEST_F(CommandLineTest, NotifyTellsOnceOfARunThatDidNotComplete) {
         << told[0].body.toStdString();
     EXPECT_FALSE(recordLines().constLast().contains("not notified"));
 
-    // A drive that went away after the backup was scheduled.
-    const Ran gone = run({u"--backup"_s, u"C:\\DATA\\ACCT1"_s, u"--to"_s, u"q:"_s, u"--notify"_s});
+    // A drive that went away after the backup was scheduled; the bus named
+    // by its address, as in a desktop session.
+    const Ran gone = run({u"--backup"_s, u"C:\\DATA\\ACCT1"_s, u"--to"_s, u"q:"_s, u"--notify"_s},
+                         {{u"DBUS_SESSION_BUS_ADDRESS"_s, bus.address()},
+                          {u"XDG_RUNTIME_DIR"_s, m_root.filePath(u"elsewhere"_s)}});
     EXPECT_EQ(gone.exitCode, 64);
     ASSERT_EQ(service.received().size(), 2);
     EXPECT_TRUE(service.received()[1].body.startsWith(u"no drive q: here\n"_s));

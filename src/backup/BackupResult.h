@@ -23,6 +23,7 @@ struct BackupResult {
     int progress = 0;    // the progress bar's value when the run ended
     int errorNumber = 0; // of the failure that ended the run
     QString message;     // the text shown for that failure
+    QString untold;      // why the person could not be told it did not complete, when asked to
 };
 
 } // namespace qel

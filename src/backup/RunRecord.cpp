@@ -1,7 +1,6 @@
 #include "backup/RunRecord.h"
 
 #include "backup/BackupRun.h"
-
 #include "platform/DosPath.h"
 
 #include <QDir>
@@ -18,7 +17,7 @@ const QString CompleteText = QStringLiteral("complete");
 const QString InterruptedText = QStringLiteral("interrupted");
 constexpr QChar Separator = u'\t';
 
-QString outcomeText(const BackupResult& result) {
+QString endText(const BackupResult& result) {
     switch (result.outcome) {
     case BackupResult::Outcome::Complete:
         return CompleteText;
@@ -32,6 +31,12 @@ QString outcomeText(const BackupResult& result) {
         break;
     }
     return result.message;
+}
+
+QString outcomeText(const BackupResult& result) {
+    if (result.untold.isEmpty())
+        return endText(result);
+    return endText(result) + QStringLiteral(" (not notified: ") + result.untold + u')';
 }
 
 // A field may not break the line or its columns.
@@ -82,17 +87,16 @@ namespace {
 QByteArray lineOf(const QDateTime& when, const QString& source, const QString& destination,
                   int progress, const QString& outcome) {
     const QStringList fields{when.toOffsetFromUtc(when.offsetFromUtc()).toString(Qt::ISODate),
-                             field(source), field(destination),
-                             QString::number(progress) + u'%', field(outcome)};
+                             field(source), field(destination), QString::number(progress) + u'%',
+                             field(outcome)};
     return fields.join(Separator).toUtf8() + '\n';
 }
 
 } // namespace
 
 QString RunRecord::append(const BackupResult& result, const QDateTime& when) const {
-    return write(lineOf(when, result.source, result.destination, result.progress,
-                        outcomeText(result)),
-                 {});
+    return write(
+        lineOf(when, result.source, result.destination, result.progress, outcomeText(result)), {});
 }
 
 QByteArray RunRecord::begin(const QString& source, const QString& destination,
@@ -103,9 +107,9 @@ QByteArray RunRecord::begin(const QString& source, const QString& destination,
 
 QString RunRecord::finish(const QByteArray& begun, const BackupResult& result,
                           const QDateTime& when) const {
-    return write(lineOf(when, result.source, result.destination, result.progress,
-                        outcomeText(result)),
-                 begun);
+    return write(
+        lineOf(when, result.source, result.destination, result.progress, outcomeText(result)),
+        begun);
 }
 
 QString RunRecord::write(const QByteArray& line, const QByteArray& replacing) const {
@@ -175,12 +179,15 @@ QString defaultRunRecordPath() {
            QStringLiteral("/backup.log");
 }
 
-BackupResult runRecorded(BackupRun& run, const RunRecord& record, QString& unrecorded) {
+BackupResult runRecorded(BackupRun& run, const RunRecord& record, QString& unrecorded,
+                         const std::function<QString(const BackupResult&)>& tell) {
     QByteArray begun;
     run.onFirstWrite([&](const QString& source, const QString& destination) {
         begun = record.begin(source, destination, QDateTime::currentDateTime());
     });
-    const BackupResult result = run.cmd_BackupDefault_Click();
+    BackupResult result = run.cmd_BackupDefault_Click();
+    if (tell && result.outcome != BackupResult::Outcome::Complete)
+        result.untold = tell(result);
     unrecorded = begun.isEmpty() ? record.append(result, QDateTime::currentDateTime())
                                  : record.finish(begun, result, QDateTime::currentDateTime());
     return result;

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace qel {
@@ -70,8 +71,11 @@ private:
 QString defaultRunRecordPath();
 
 // Runs the button's run with its line in record: written before the run's
-// first write and completed when it ends. Returns how it ended; unrecorded
-// says why the line could not be written, empty when it was.
-BackupResult runRecorded(BackupRun& run, const RunRecord& record, QString& unrecorded);
+// first write and completed when it ends. A run that did not complete is
+// first given to tell, if any, which says why the person could not be told
+// of it (empty when they were); the line says so too. Returns how it ended;
+// unrecorded says why the line could not be written, empty when it was.
+BackupResult runRecorded(BackupRun& run, const RunRecord& record, QString& unrecorded,
+                         const std::function<QString(const BackupResult&)>& tell = {});
 
 } // namespace qel

@@ -8,6 +8,7 @@
 #include "platform/Drives.h"
 #include "platform/Error.h"
 #include "platform/FileSystemObject.h"
+#include "platform/Notifier.h"
 #include "platform/Platform.h"
 #include "platform/Scheduler.h"
 #include "platform/Services.h"
@@ -22,7 +23,7 @@ namespace qel {
 
 namespace {
 
-const char* const Usage = "Usage: QEL_Trekkel --backup SOURCE --to DRIVE\n"
+const char* const Usage = "Usage: QEL_Trekkel --backup SOURCE --to DRIVE [--notify]\n"
                           "       QEL_Trekkel --backup SOURCE --to DRIVE --schedule daily HH:MM\n"
                           "       QEL_Trekkel --backup SOURCE --to DRIVE --unschedule\n"
                           "       QEL_Trekkel --last SOURCE [--older-than DAYS]\n"
@@ -34,6 +35,7 @@ const char* const ExitCodes = "Exit codes:\n"
                               "  2   SOURCE holds no QEL data\n"
                               "  3   DRIVE is not ready (no disk, or it refuses writing)\n"
                               "  4   the disk is full\n"
+                              "  5   another backup to DRIVE was running\n"
                               "  64  usage error\n";
 
 // A mistake in the command line itself, said in one line.
@@ -105,8 +107,24 @@ FolderFileList sourceFiles(const QString& source, const DirectoryLister& lister)
     }
 }
 
-int backup(const QString& sourceText, const QString& driveText, const Services& services,
-           std::FILE* err) {
+// Tells the person that the backup of sourceText to driveText did not
+// complete, in the words that ended it, and how to run it again. Returns why
+// they could not be told (said on err too), empty when they were.
+QString notifyNotComplete(const QString& sourceText, const QString& driveText,
+                          const QString& message, const Services& services, std::FILE* err) {
+    const QString again =
+        QStringLiteral("To back up again, start QEL Trekkel or run: QEL_Trekkel --backup \"%1\" "
+                       "--to %2")
+            .arg(sourceText, driveText);
+    const QString untold = services.notifier.notify(QStringLiteral("A QEL backup did not complete"),
+                                                    message + u'\n' + again);
+    if (!untold.isEmpty())
+        write(err, QStringLiteral("QEL_Trekkel: not notified: ") + untold + u'\n');
+    return untold;
+}
+
+int backup(const QString& sourceText, const QString& driveText, bool notify,
+           const Services& services, std::FILE* err) {
     const QString source = sourceFolder(sourceText, services.drives);
     FixedDriveList drive = destinationDrive(driveText, services.drives);
     FolderFileList files = sourceFiles(source, services.lister);
@@ -120,7 +138,12 @@ int backup(const QString& sourceText, const QString& driveText, const Services& 
                       return *fso;
                   });
     QString unrecorded;
-    const BackupResult result = runRecorded(run, services.record, unrecorded);
+    std::function<QString(const BackupResult&)> tell;
+    if (notify)
+        tell = [&](const BackupResult& result) {
+            return notifyNotComplete(sourceText, driveText, result.message, services, err);
+        };
+    const BackupResult result = runRecorded(run, services.record, unrecorded, tell);
     if (!unrecorded.isEmpty())
         write(err, QStringLiteral("QEL_Trekkel: the run was not recorded: ") + unrecorded + u'\n');
     return exitCodeOf(result);
@@ -209,8 +232,12 @@ int runCommandLine(const QStringList& arguments, Platform& platform, std::FILE* 
     const QCommandLineOption unscheduleOption(
         QStringLiteral("unschedule"),
         QStringLiteral("With --backup and --to: remove that backup's schedule."));
-    parser.addOptions(
-        {backupOption, toOption, lastOption, olderOption, scheduleOption, unscheduleOption});
+    const QCommandLineOption notifyOption(
+        QStringLiteral("notify"),
+        QStringLiteral("With --backup and --to: when the backup does not complete, say so in a "
+                       "desktop notification (a schedule's runs do)."));
+    parser.addOptions({backupOption, toOption, lastOption, olderOption, scheduleOption,
+                       unscheduleOption, notifyOption});
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
 
@@ -246,10 +273,21 @@ int runCommandLine(const QStringList& arguments, Platform& platform, std::FILE* 
                 return changeSchedule(parser.value(backupOption), parser.value(toOption),
                                       scheduleSet ? positional.constFirst() : QString(), services,
                                       out, err);
-            return backup(parser.value(backupOption), parser.value(toOption), services, err);
+            const bool notify = parser.isSet(notifyOption);
+            try {
+                return backup(parser.value(backupOption), parser.value(toOption), notify, services,
+                              err);
+            } catch (const UsageError& e) {
+                // A scheduled backup's folder or drive can go away after it was scheduled.
+                if (notify)
+                    notifyNotComplete(parser.value(backupOption), parser.value(toOption), e.message,
+                                      services, err);
+                throw;
+            }
         }
-        if (parser.isSet(toOption) || scheduleSet || parser.isSet(unscheduleOption))
-            throw UsageError{QStringLiteral("--to and schedules go with --backup")};
+        if (parser.isSet(toOption) || scheduleSet || parser.isSet(unscheduleOption) ||
+            parser.isSet(notifyOption))
+            throw UsageError{QStringLiteral("--to, --notify and schedules go with --backup")};
         return last(parser.value(lastOption),
                     parser.isSet(olderOption) ? parser.value(olderOption) : QString(), services,
                     out, err);

@@ -5,8 +5,9 @@
 namespace qel {
 
 Services Platform::services(Dialogs& dialogs, const RunRecord& record) {
-    return Services{app(),      drives(),   lister(),    dialogs,
-                    registry(), launcher(), scheduler(), [this] { return makeFileSystemObject(); },
+    return Services{app(),       drives(),   lister(),
+                    dialogs,     registry(), launcher(),
+                    scheduler(), notifier(), [this] { return makeFileSystemObject(); },
                     record};
 }
 

@@ -12,6 +12,7 @@ class Dialogs;
 class DirectoryLister;
 class Drives;
 class Launcher;
+class Notifier;
 class Registry;
 class RunRecord;
 class Scheduler;
@@ -33,6 +34,7 @@ public:
     virtual Registry& registry() = 0;
     virtual Launcher& launcher() = 0;
     virtual Scheduler& scheduler() = 0;
+    virtual Notifier& notifier() = 0;
     // A new file-system object over drives(); never fails.
     virtual std::unique_ptr<FileSystemObject> makeFileSystemObject() = 0;
     // The program's folder on the host, where its help document is.

@@ -14,8 +14,8 @@ struct SchedulerReply {
 };
 
 // The platform's own scheduler, keeping a daily backup run of the command
-// line (`QEL_Trekkel --backup SOURCE --to DRIVE`) for the current user. A
-// source and drive have at most one schedule, named by scheduleName.
+// line (`QEL_Trekkel --backup SOURCE --to DRIVE --notify`) for the current
+// user. A source and drive have at most one schedule, named by scheduleName.
 class Scheduler {
 public:
     virtual ~Scheduler() = default;

@@ -11,6 +11,7 @@ class DirectoryLister;
 class Drives;
 class FileSystemObject;
 class Launcher;
+class Notifier;
 class Registry;
 class RunRecord;
 class Scheduler;
@@ -35,6 +36,8 @@ struct Services {
     Launcher& launcher;
     // Keeps the backup's daily run (the command line's --schedule).
     Scheduler& scheduler;
+    // Tells the person of a scheduled run that did not complete (--notify).
+    Notifier& notifier;
     // Makes the one file-system object of a window or run when it is first needed.
     std::function<std::unique_ptr<FileSystemObject>()> makeFileSystemObject;
     // Where every backup run leaves its line.

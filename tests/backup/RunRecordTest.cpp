@@ -17,7 +17,7 @@ protected:
     }
     void append(const QString& source, BackupResult::Outcome outcome, const QDateTime& when,
                 const QString& message = {}) {
-        BackupResult result{outcome, source, u"a:\\ACCT1"_s, 100, 0, message};
+        BackupResult result{outcome, source, u"a:\\ACCT1"_s, 100, 0, message, {}};
         ASSERT_EQ(record.append(result, when), QString());
     }
 
@@ -73,8 +73,8 @@ TEST_F(RunRecordTest, ARunThatNeverEndedIsInterrupted) {
     EXPECT_EQ(last.interruptedSince->time, noon.addSecs(60));
     EXPECT_EQ(last.complete->time, noon);
 
-    const BackupResult done{BackupResult::Outcome::Complete, u"C:\\DATA\\ACCT1"_s,
-                            u"a:\\ACCT1"_s, 100, 0, {}};
+    const BackupResult done{
+        BackupResult::Outcome::Complete, u"C:\\DATA\\ACCT1"_s, u"a:\\ACCT1"_s, 100, 0, {}, {}};
     ASSERT_EQ(record.finish(begun, done, noon.addSecs(120)), QString());
     EXPECT_EQ(content().count('\n'), 2);
     last = record.last(u"C:\\DATA\\ACCT1"_s);

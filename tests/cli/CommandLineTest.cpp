@@ -1,3 +1,7 @@
+#include "FakeNotifications.h"
+#include "PrivateBus.h"
+
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -15,6 +19,8 @@
 namespace {
 
 using Qt::StringLiterals::operator""_s;
+using qel::test::FakeNotifications;
+using qel::test::PrivateBus;
 
 struct Ran {
     int exitCode = -1;
@@ -24,13 +30,15 @@ struct Ran {
 
 // The program as a script or a schedule starts it: no display at all, the
 // drives C: and a: folders of a temporary directory, the record in its own
-// data folder.
+// data folder, no session bus but the one a test may start in its own
+// runtime folder.
 class CommandLineTest : public ::testing::Test {
 protected:
     CommandLineTest() {
         QDir().mkpath(home() + u"/DATA/ACCT1"_s);
         QDir().mkpath(stick());
         QDir().mkpath(links());
+        QDir().mkpath(runtime());
         QFile::link(home(), links() + u"/c:"_s);
         QFile::link(stick(), links() + u"/a:"_s);
     }
@@ -42,6 +50,7 @@ protected:
     QString home() const { return m_root.filePath(u"home"_s); }
     QString stick() const { return m_root.filePath(u"stick"_s); }
     QString links() const { return m_root.filePath(u"config/qel-trekkel/dosdevices"_s); }
+    QString runtime() const { return m_root.filePath(u"run"_s); }
     QString recordFile() const { return m_root.filePath(u"data/QEL_Trekkel/backup.log"_s); }
 
     bool mountStick(const char* options) {
@@ -67,8 +76,10 @@ protected:
 
     Ran run(const QStringList& arguments, const QMap<QString, QString>& extraEnv = {}) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        for (const char* name :
+             {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"})
             env.remove(QString::fromLatin1(name));
+        env.insert(u"XDG_RUNTIME_DIR"_s, runtime());
         env.insert(u"XDG_CONFIG_HOME"_s, m_root.filePath(u"config"_s));
         env.insert(u"XDG_DATA_HOME"_s, m_root.filePath(u"data"_s));
         for (auto it = extraEnv.cbegin(); it != extraEnv.cend(); ++it)
@@ -271,8 +282,8 @@ TEST_F(CommandLineTest, ScheduleMakesATimerInstanceOrSaysWhichCrontabLineToAdd) 
     env.insert(u"NO_USER_SYSTEMD"_s, u"1"_s);
     Ran ran = run(schedule, env);
     EXPECT_EQ(ran.exitCode, 1);
-    EXPECT_TRUE(
-        ran.err.endsWith("\n5 7 * * * '" QEL_PROGRAM "' --backup 'C:\\DATA\\ACCT1' --to 'a:'\n"))
+    EXPECT_TRUE(ran.err.endsWith("\n5 7 * * * '" QEL_PROGRAM
+                                 "' --backup 'C:\\DATA\\ACCT1' --to 'a:' --notify\n"))
         << ran.err.data();
     EXPECT_FALSE(QFileInfo::exists(config + u"/systemd"_s));
 
@@ -303,8 +314,76 @@ TEST_F(CommandLineTest, ScheduleMakesATimerInstanceOrSaysWhichCrontabLineToAdd) 
     env.insert(u"NO_USER_SYSTEMD"_s, u"1"_s);
     ran = run({u"--backup"_s, u"C:\\DATA\\ACCT1"_s, u"--to"_s, u"a:"_s, u"--unschedule"_s}, env);
     EXPECT_EQ(ran.exitCode, 1);
-    EXPECT_TRUE(ran.err.endsWith("(crontab -e):\n'" QEL_PROGRAM "' --backup 'C:\\DATA\\ACCT1' --to 'a:'\n"))
+    EXPECT_TRUE(
+        ran.err.endsWith("(crontab -e):\n'" QEL_PROGRAM "' --backup 'C:\\DATA\\ACCT1' --to 'a:'\n"))
         << ran.err.data();
 }
 
+// As cron starts a scheduled run: no bus address, the user's bus in the
+// runtime folder, where a notification service of the test's own listens.
+TEST_F(CommandLineTest, NotifyTellsOnceOfARunThatDidNotComplete) {
+    PrivateBus bus(u"unix:path="_s + runtime() + u"/bus"_s);
+    if (bus.address().isEmpty())
+        GTEST_SKIP() << bus.problem().toStdString();
+    FakeNotifications service(bus.address());
+    ASSERT_TRUE(service.serving());
+    source(AllKinds);
+    const QStringList backup{u"--backup"_s, u"C:\\DATA\\ACCT1"_s, u"--to"_s, u"a:"_s,
+                             u"--notify"_s};
+
+    const Ran complete = run(backup);
+    EXPECT_EQ(complete.exitCode, 0) << complete.err.data();
+    EXPECT_TRUE(service.received().isEmpty());
+
+    ASSERT_TRUE(QDir(stick()).removeRecursively());
+    const Ran failed = run(backup);
+    EXPECT_EQ(failed.exitCode, 3);
+    const QList<FakeNotifications::Notification> told = service.received();
+    ASSERT_EQ(told.size(), 1) << failed.err.data();
+    EXPECT_EQ(told[0].icon, u"qel-trekkel"_s);
+    EXPECT_EQ(told[0].summary, u"A QEL backup did not complete"_s);
+    // The window's message that ended the run, which names the drive, then how to run it again.
+    const QString ended = QString::fromLocal8Bit(failed.err).section(u'\n', -2, -2);
+    EXPECT_TRUE(ended.contains(u"drive a"_s)) << failed.err.data();
+    EXPECT_TRUE(told[0].body.startsWith(ended + u'\n')) << told[0].body.toStdString();
+    EXPECT_TRUE(told[0].body.endsWith(u"QEL_Trekkel --backup \"C:\\DATA\\ACCT1\" --to a:"_s))
+        << told[0].body.toStdString();
+    EXPECT_FALSE(recordLines().constLast().contains("not notified"));
+
+    // A drive that went away after the backup was scheduled; the bus named
+    // by its address, as in a desktop session.
+    const Ran gone = run({u"--backup"_s, u"C:\\DATA\\ACCT1"_s, u"--to"_s, u"q:"_s, u"--notify"_s},
+                         {{u"DBUS_SESSION_BUS_ADDRESS"_s, bus.address()},
+                          {u"XDG_RUNTIME_DIR"_s, m_root.filePath(u"elsewhere"_s)}});
+    EXPECT_EQ(gone.exitCode, 64);
+    ASSERT_EQ(service.received().size(), 2);
+    EXPECT_TRUE(service.received()[1].body.startsWith(u"no drive q: here\n"_s));
+}
+
+TEST_F(CommandLineTest, ARunNobodyCouldBeToldOfKeepsItsExitCodeAndItsLineSaysSo) {
+    source(AllKinds);
+    ASSERT_TRUE(QDir(stick()).removeRecursively());
+    const QStringList backup{u"--backup"_s, u"C:\\DATA\\ACCT1"_s, u"--to"_s, u"a:"_s,
+                             u"--notify"_s};
+
+    Ran ran = run(backup); // no bus at all
+    EXPECT_EQ(ran.exitCode, 3);
+    EXPECT_TRUE(ran.err.contains("\nQEL_Trekkel: not notified: no session bus")) << ran.err.data();
+    PrivateBus bus(u"unix:path="_s + runtime() + u"/bus"_s);
+    if (!bus.address().isEmpty()) { // a bus where no notification service runs
+        ran = run(backup);
+        EXPECT_EQ(ran.exitCode, 3);
+        EXPECT_TRUE(ran.err.contains("\nQEL_Trekkel: not notified: no notification service"))
+            << ran.err.data();
+    }
+    for (const QByteArray& line : recordLines())
+        EXPECT_TRUE(line.contains(" (not notified: no ")) << line.data();
+}
+
 } // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv); // for the test's own notification service
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -38,7 +38,7 @@ for case in "${cases[@]}"; do
   [[ $(readlink "$dest$prefix/bin/QEL_Trekkel") == ../lib/qel-trekkel/QEL_Trekkel ]] ||
     { echo "prefix $prefix: bin/QEL_Trekkel does not link to the program folder"; failed=1; }
   # A scheduled backup starts the program where this prefix put it.
-  grep -qxF "ExecStart=$prefix/bin/QEL_Trekkel --backup \${SOURCE} --to \${DRIVE}" \
+  grep -qxF "ExecStart=$prefix/bin/QEL_Trekkel --backup \${SOURCE} --to \${DRIVE} --notify" \
     "$dest$prefix/lib/systemd/user/qel-trekkel-backup@.service" ||
     { echo "prefix $prefix: the backup service does not start $prefix/bin/QEL_Trekkel"; failed=1; }
   stray=$(find "$dest" -path "*/etc/*" -type f ! -path "$dest$sample")

@@ -4,14 +4,17 @@
 
 namespace qel::test {
 
-PrivateBus::PrivateBus() {
+PrivateBus::PrivateBus(const QString& listen) {
     const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
     if (daemon.isEmpty()) {
         m_problem = QStringLiteral("dbus-daemon is not installed (Debian package dbus)");
         return;
     }
-    m_daemon.start(daemon, {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                            QStringLiteral("--print-address")});
+    QStringList arguments{QStringLiteral("--session"), QStringLiteral("--nofork"),
+                          QStringLiteral("--print-address")};
+    if (!listen.isEmpty())
+        arguments << QStringLiteral("--address=") + listen;
+    m_daemon.start(daemon, arguments);
     if (!m_daemon.waitForStarted(5000) || !m_daemon.waitForReadyRead(5000)) {
         m_problem = QStringLiteral("dbus-daemon did not start: ") +
                     QString::fromLocal8Bit(m_daemon.readAllStandardError());

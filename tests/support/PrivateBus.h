@@ -10,7 +10,9 @@ namespace qel::test {
 // on destruction.
 class PrivateBus final {
 public:
-    PrivateBus();
+    // listen: a D-Bus address to listen on ("unix:path=..."), else the
+    // daemon's own choice.
+    explicit PrivateBus(const QString& listen = {});
     ~PrivateBus();
     PrivateBus(const PrivateBus&) = delete;
     PrivateBus& operator=(const PrivateBus&) = delete;

@@ -5,6 +5,7 @@
 #include "platform/linux/LinuxDirectoryLister.h"
 #include "platform/linux/LinuxDrives.h"
 #include "platform/linux/LinuxLauncher.h"
+#include "platform/linux/LinuxNotifier.h"
 #include "platform/linux/LinuxRegistry.h"
 #include "platform/linux/LinuxScheduler.h"
 #include "platform/linux/UDisksMedia.h"
@@ -12,7 +13,8 @@
 namespace qel {
 
 // The Linux services: the machine's drive table with the media UDisks2 can
-// mount, the REGEDIT4 registry, the launcher, systemd's timers.
+// mount, the REGEDIT4 registry, the launcher, systemd's timers,
+// desktop notifications.
 class LinuxPlatform final : public Platform {
 public:
     // The running machine, with UDisks2 on the system bus.
@@ -26,6 +28,7 @@ public:
     Registry& registry() override { return m_registry; }
     Launcher& launcher() override { return m_launcher; }
     Scheduler& scheduler() override { return m_scheduler; }
+    Notifier& notifier() override { return m_notifier; }
     std::unique_ptr<FileSystemObject> makeFileSystemObject() override;
     QByteArray hostProgramDirectory() const override { return m_hostProgramDir; }
 
@@ -43,6 +46,7 @@ private:
     LinuxRegistry m_registry;
     LinuxLauncher m_launcher;
     LinuxScheduler m_scheduler;
+    LinuxNotifier m_notifier;
 };
 
 } // namespace qel

@@ -63,7 +63,7 @@ SchedulerReply LinuxScheduler::schedule(const QString& source, const QString& dr
     // Asked first, so a machine without a user systemd is left as it was.
     if (const std::optional<QString> why = systemctl({QStringLiteral("daemon-reload")})) {
         const QString line = QStringLiteral("%1 %2 * * * ").arg(time.minute()).arg(time.hour()) +
-                             cronCommand(source, drive);
+                             cronCommand(source, drive) + QStringLiteral(" --notify");
         return {false, QStringLiteral("There is no systemd user instance here (") + *why +
                            QStringLiteral("). To run the backup daily, add this line to your "
                                           "crontab (crontab -e):\n") +
@@ -100,7 +100,7 @@ SchedulerReply LinuxScheduler::unschedule(const QString& source, const QString& 
     if (const std::optional<QString> why = systemctl({QStringLiteral("daemon-reload")}))
         return {false, QStringLiteral("There is no systemd user instance here (") + *why +
                            QStringLiteral("). If you added the backup to your crontab, remove "
-                                          "the line that ends in this (crontab -e):\n") +
+                                          "the line that holds this (crontab -e):\n") +
                            cronCommand(source, drive)};
     if (const std::optional<QString> why =
             systemctl({QStringLiteral("disable"), QStringLiteral("--now"), timer}))

@@ -19,7 +19,8 @@ public:
     SchedulerReply unschedule(const QString& source, const QString& drive) override;
 
 private:
-    // The command of the crontab line that runs the backup.
+    // The command of the crontab line that runs the backup, without the
+    // --notify that earlier versions did not add.
     QString cronCommand(const QString& source, const QString& drive) const;
 
     QString m_configHome;

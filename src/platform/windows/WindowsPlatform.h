@@ -5,13 +5,14 @@
 #include "platform/windows/WindowsDirectoryLister.h"
 #include "platform/windows/WindowsDrives.h"
 #include "platform/windows/WindowsLauncher.h"
+#include "platform/windows/WindowsNotifier.h"
 #include "platform/windows/WindowsRegistry.h"
 #include "platform/windows/WindowsScheduler.h"
 
 namespace qel {
 
 // The Windows services: the system's drive letters, the real registry, the
-// launcher, the Task Scheduler.
+// launcher, the Task Scheduler, the notification area.
 class WindowsPlatform final : public Platform {
 public:
     WindowsPlatform();
@@ -22,6 +23,7 @@ public:
     Registry& registry() override { return m_registry; }
     Launcher& launcher() override { return m_launcher; }
     Scheduler& scheduler() override { return m_scheduler; }
+    Notifier& notifier() override { return m_notifier; }
     std::unique_ptr<FileSystemObject> makeFileSystemObject() override;
     QByteArray hostProgramDirectory() const override { return m_hostProgramDir.toUtf8(); }
 
@@ -33,6 +35,7 @@ private:
     WindowsRegistry m_registry;
     WindowsLauncher m_launcher;
     WindowsScheduler m_scheduler;
+    WindowsNotifier m_notifier;
 };
 
 } // namespace qel

@@ -36,7 +36,7 @@ WindowsScheduler::WindowsScheduler(QString program)
 SchedulerReply WindowsScheduler::schedule(const QString& source, const QString& drive, QTime time) {
     const QString task = taskOf(source, drive);
     const QString command =
-        QStringLiteral("\"%1\" --backup \"%2\" --to %3").arg(m_program, source, drive);
+        QStringLiteral("\"%1\" --backup \"%2\" --to %3 --notify").arg(m_program, source, drive);
     SchedulerReply reply =
         schtasks({QStringLiteral("/Create"), QStringLiteral("/F"), QStringLiteral("/SC"),
                   QStringLiteral("DAILY"), QStringLiteral("/ST"), time.toString(u"HH:mm"),

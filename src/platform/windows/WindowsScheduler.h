@@ -7,7 +7,8 @@ namespace qel {
 // Schedules through the Task Scheduler with schtasks.exe, a task for the
 // current user in the folder "QEL Trekkel". The task starts the window
 // program, which shows no console; the record and the task's last result
-// tell how the run went.
+// tell how the run went, and a run that does not complete says so in the
+// notification area.
 class WindowsScheduler final : public Scheduler {
 public:
     // program: the full Windows path of QEL_Trekkel.exe.

@@ -48,6 +48,7 @@ struct AppHarness {
                       registry,
                       launcher,
                       platform.scheduler(),
+                      platform.notifier(),
                       [this] { return platform.makeFileSystemObject(); },
                       record};
 };

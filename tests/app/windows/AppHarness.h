@@ -33,6 +33,7 @@ struct AppHarness {
                       registry,
                       launcher,
                       platform.scheduler(),
+                      platform.notifier(),
                       [this] { return platform.makeFileSystemObject(); },
                       record};
 };

@@ -164,6 +164,9 @@ private:
     void writeAll(CopyIo::File& out, const char* data, std::size_t length, std::int64_t at);
     // Reads the source again beside the copy's read-back from the medium.
     void checkAtOnce(CopyIo::File& in, Pending& copy);
+    // Whether in, read again, still gives the bytes its copy was made of.
+    static bool heldStill(CopyIo::File& in, const Pending& copy, Hash& hash, char* first,
+                          char* second);
     // 57 unless the file name, read afresh from the medium, is size bytes
     // hashing to checksum.
     void verify(const QByteArray& name, std::int64_t size, XXH64_hash_t checksum,
@@ -320,21 +323,24 @@ bool Step::copyOne(const CopyItem& item) {
         checkAtOnce(*in, copy);
         return true;
     }
-    // A writer may change a file without its size or times (a mapped view, or
-    // a time set only when it closes): the copy is a version the file really
-    // had only if its bytes are still those read.
-    if (hashFile(*in, source.size, m_hash, m_buffers.data.data, m_buffers.other.data) !=
-            source.size ||
-        m_hash.digest() != copy.checksum)
+    if (!heldStill(*in, copy, m_hash, m_buffers.data.data, m_buffers.other.data))
         throw SourceChanged{};
     return true;
 }
 
+bool Step::heldStill(CopyIo::File& in, const Pending& copy, Hash& hash, char* first,
+                     char* second) {
+    // A writer may change a file without its size or times (a mapped view, or
+    // a time set only when it closes): the copy is a version the file really
+    // had only if its bytes are still those read.
+    return hashFile(in, copy.source.size, hash, first, second) == copy.source.size &&
+           hash.digest() == copy.checksum;
+}
+
 void Step::checkAtOnce(CopyIo::File& in, Pending& copy) {
     copy.file->flush();
-    Hash& again = m_buffers.againHash;
-    std::future<std::int64_t> source = std::async(std::launch::async, [&] {
-        return hashFile(in, copy.source.size, again, m_buffers.again.data, nullptr);
+    std::future<bool> source = std::async(std::launch::async, [&] {
+        return heldStill(in, copy, m_buffers.againHash, m_buffers.again.data, nullptr);
     });
     std::exception_ptr readBack;
     try {
@@ -343,7 +349,7 @@ void Step::checkAtOnce(CopyIo::File& in, Pending& copy) {
         readBack = std::current_exception();
     }
     // A source that changed is copied again, whatever its copy read back.
-    if (source.get() != copy.source.size || again.digest() != copy.checksum)
+    if (!source.get())
         throw SourceChanged{};
     if (readBack)
         std::rethrow_exception(readBack);

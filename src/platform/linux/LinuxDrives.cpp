@@ -299,10 +299,14 @@ LinuxDrives::LinuxDrives(DriveTableSources sources)
 
 QList<LinuxDrives::HostDrive> LinuxDrives::table() const {
     QList<HostDrive> drives = lettersTable();
-    QSet<QByteArray> fstabPoints;
-    for (const QByteArray& point : parseFstabMountPoints(call(m_sources.fstab)))
-        fstabPoints.insert(canonical(point));
     std::lock_guard lock(m_mutex);
+    // Read once: the table is asked for on every path the program maps.
+    if (!m_fstabPoints) {
+        m_fstabPoints.emplace();
+        for (const QByteArray& point : parseFstabMountPoints(call(m_sources.fstab)))
+            m_fstabPoints->insert(canonical(point));
+    }
+    const QSet<QByteArray>& fstabPoints = *m_fstabPoints;
     for (HostDrive& drive : drives) {
         if (!drive.ready)
             continue;

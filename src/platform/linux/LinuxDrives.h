@@ -6,6 +6,7 @@
 #include <QSet>
 #include <functional>
 #include <mutex>
+#include <optional>
 
 namespace qel {
 
@@ -102,6 +103,7 @@ private:
     mutable std::mutex m_mutex; // guards the hashes: copies may map paths off the UI thread
     QHash<QChar, QString> m_currentDirs;
     mutable QSet<QByteArray> m_mountRoots; // drive folders once seen as mount points
+    mutable std::optional<QSet<QByteArray>> m_fstabPoints; // the mount points fstab names
     mutable QHash<QChar, QByteArray> m_mediaLetters; // letter -> key of its last medium
 };
 

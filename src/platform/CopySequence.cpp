@@ -1,13 +1,13 @@
 #include "platform/CopySequence.h"
 
 #include "platform/CopyPolicy.h"
+#include "platform/IoWorker.h"
 #include "platform/SystemFailure.h"
 
 #include <QScopeGuard>
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <future>
 #include <new>
 #include <optional>
 #include <xxhash.h>
@@ -95,19 +95,24 @@ struct CopyBuffers {
     AlignedBuffer data;
     AlignedBuffer other; // the second of two blocks in flight
     Hash hash;
+    // Reads ahead and writes behind the thread that hashes.
+    IoWorker ahead;
     // For the source read again beside the copy's read-back.
     AlignedBuffer again;
     Hash againHash;
+    IoWorker beside;
 };
 
 namespace {
 
 // Hashes file's bytes up to size into hash, holes as zeros; returns how many
-// there were. With a second buffer the next block is read while one is hashed.
+// there were. With a worker and a second buffer the next block is read while
+// one is hashed.
 std::int64_t hashFile(CopyIo::File& file, std::int64_t size, Hash& hash, char* first,
-                      char* second) {
+                      char* second, IoWorker* worker) {
     hash.reset();
     char* buffers[2] = {first, second ? second : first};
+    const bool ahead = worker && second;
     std::int64_t done = 0;
     while (done < size) {
         const auto [start, end] = file.nextData(done, size);
@@ -117,18 +122,18 @@ std::int64_t hashFile(CopyIo::File& file, std::int64_t size, Hash& hash, char* f
             const auto left = std::size_t(std::min<std::int64_t>(end - at, kBufferSize));
             return std::min(file.read(buffer, wholeBlocks(left), at), left);
         };
-        // While one block is hashed, the next is read.
-        std::future<std::size_t> next =
-            std::async(std::launch::deferred, readAt, buffers[0], done);
+        IoJob<std::size_t> next;
         for (int b = 0; done < end; b ^= 1) {
-            const std::size_t n = next.get();
+            const std::size_t n = next.valid() ? next.get() : readAt(buffers[b], done);
             if (n == 0)
                 break;
-            const auto launch = second ? std::launch::async : std::launch::deferred;
-            if (done + std::int64_t(n) < end)
-                next = std::async(launch, readAt, buffers[b ^ 1], done + std::int64_t(n));
+            const std::int64_t following = done + std::int64_t(n);
+            if (ahead && following < end)
+                next = worker->run([&readAt, buffer = buffers[b ^ 1], following] {
+                    return readAt(buffer, following);
+                });
             hash.add(buffers[b], n);
-            done += std::int64_t(n);
+            done = following;
         }
         if (done < end)
             break; // shorter than it says
@@ -166,7 +171,7 @@ private:
     void checkAtOnce(CopyIo::File& in, Pending& copy);
     // Whether in, read again, still gives the bytes its copy was made of.
     static bool heldStill(CopyIo::File& in, const Pending& copy, Hash& hash, char* first,
-                          char* second);
+                          char* second, IoWorker* worker);
     // 57 unless the file name, read afresh from the medium, is size bytes
     // hashing to checksum.
     void verify(const QByteArray& name, std::int64_t size, XXH64_hash_t checksum,
@@ -323,24 +328,25 @@ bool Step::copyOne(const CopyItem& item) {
         checkAtOnce(*in, copy);
         return true;
     }
-    if (!heldStill(*in, copy, m_hash, m_buffers.data.data, m_buffers.other.data))
+    if (!heldStill(*in, copy, m_hash, m_buffers.data.data, m_buffers.other.data,
+                   &m_buffers.ahead))
         throw SourceChanged{};
     return true;
 }
 
 bool Step::heldStill(CopyIo::File& in, const Pending& copy, Hash& hash, char* first,
-                     char* second) {
+                     char* second, IoWorker* worker) {
     // A writer may change a file without its size or times (a mapped view, or
     // a time set only when it closes): the copy is a version the file really
     // had only if its bytes are still those read.
-    return hashFile(in, copy.source.size, hash, first, second) == copy.source.size &&
+    return hashFile(in, copy.source.size, hash, first, second, worker) == copy.source.size &&
            hash.digest() == copy.checksum;
 }
 
 void Step::checkAtOnce(CopyIo::File& in, Pending& copy) {
     copy.file->flush();
-    std::future<bool> source = std::async(std::launch::async, [&] {
-        return heldStill(in, copy, m_buffers.againHash, m_buffers.again.data, nullptr);
+    IoJob<bool> source = m_buffers.beside.run([&] {
+        return heldStill(in, copy, m_buffers.againHash, m_buffers.again.data, nullptr, nullptr);
     });
     std::exception_ptr readBack;
     try {
@@ -431,7 +437,7 @@ std::int64_t Step::copyRegion(CopyIo::File& in, CopyIo::File& out, std::int64_t 
     // While one block is written, the next is read and hashed: the device
     // need not wait for either.
     char* buffers[2] = {m_buffers.data.data, m_buffers.other.data};
-    std::future<void> writing;
+    IoJob<void> writing;
     std::int64_t done = 0;
     for (int b = 0; done < length; b ^= 1) {
         char* buffer = buffers[b];
@@ -446,8 +452,7 @@ std::int64_t Step::copyRegion(CopyIo::File& in, CopyIo::File& out, std::int64_t 
         const std::int64_t at = offset + done;
         done += std::int64_t(n);
         if (done < length)
-            writing = std::async(std::launch::async,
-                                 [this, &out, buffer, n, at] { writeAll(out, buffer, n, at); });
+            writing = m_buffers.ahead.run([this, &out, buffer, n, at] { writeAll(out, buffer, n, at); });
         else
             writeAll(out, buffer, n, at); // a small file needs no second thread
     }
@@ -466,8 +471,8 @@ void Step::writeAll(CopyIo::File& out, const char* data, std::size_t length, std
 void Step::verify(const QByteArray& name, std::int64_t size, XXH64_hash_t checksum,
                   const CopyItem& item) {
     const std::unique_ptr<CopyIo::File> copy = m_io.readBack(name, item.dosTarget);
-    if (hashFile(*copy, copy->status().size, m_hash, m_buffers.data.data, m_buffers.other.data) !=
-            size ||
+    if (hashFile(*copy, copy->status().size, m_hash, m_buffers.data.data, m_buffers.other.data,
+                 &m_buffers.ahead) != size ||
         m_hash.digest() != checksum)
         throw copyMismatchError(item.dosSource, m_dosTargetDir);
 }

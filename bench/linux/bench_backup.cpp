@@ -11,6 +11,8 @@
 // Usage: bench_backup [work folder on a real disk, default /var/tmp]
 // QEL_BENCH_REPS sets the repetitions per method (default 3); medians are shown.
 // QEL_BENCH_CASE=a, b or c runs one case only; (c) needs mkfs.fat, fusefat and /dev/fuse.
+// QEL_BENCH_COLD=1 (root only) empties the page cache before each method of (a)
+// and (b), so that every one reads its source from the disk.
 
 #include "BackupBench.h"
 #include "platform/linux/LinuxDrives.h"
@@ -129,6 +131,13 @@ pid_t mountFloppy(const QString& image, const QString& mountPoint) {
     return -1;
 }
 
+void dropCaches() {
+    ::sync();
+    QFile drop(QStringLiteral("/proc/sys/vm/drop_caches"));
+    if (!drop.open(QIODevice::WriteOnly) || drop.write("3\n") != 2)
+        fail(QStringLiteral("cannot empty the page cache (QEL_BENCH_COLD needs root)"));
+}
+
 void unmountFloppy(const QString& mountPoint, pid_t server) {
     umount(qPrintable(mountPoint));
     waitpid(server, nullptr, 0);
@@ -140,6 +149,7 @@ int main(int argc, char** argv) {
     const QString base = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/var/tmp");
     const int repetitions = bench::repetitions();
     const bool haveRsync = std::system("command -v rsync >/dev/null 2>&1") == 0;
+    const bool cold = qEnvironmentVariableIntValue("QEL_BENCH_COLD") == 1;
 
     QTemporaryDir work(base + QStringLiteral("/qel-bench-backup-XXXXXX"));
     if (!work.isValid())
@@ -172,6 +182,8 @@ int main(int argc, char** argv) {
                 QDir(dest).removeRecursively();
                 QDir().mkpath(dest + QStringLiteral("/ACCT1"));
                 ::sync();
+                if (cold)
+                    dropCaches();
             };
 
             fresh();

@@ -7,6 +7,7 @@
 #include <QScopeGuard>
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <new>
 #include <optional>
@@ -89,12 +90,25 @@ struct Placed {
     XXH64_hash_t checksum;
 };
 
+// What a copy on the medium must read back as.
+struct Expected {
+    const QByteArray* name = nullptr; // nullptr: read back already
+    std::int64_t size = 0;
+    XXH64_hash_t checksum = 0;
+    const CopyItem* item = nullptr;
+};
+
+// Copies are read back on this many threads at once: a medium serves reads
+// side by side faster than one after another.
+constexpr std::size_t kReaders = 3;
+
 } // namespace
 
 struct CopyBuffers {
     AlignedBuffer data;
     AlignedBuffer other; // the second of two blocks in flight
     Hash hash;
+    Hash otherHash;
     // Reads ahead and writes behind the thread that hashes.
     IoWorker ahead;
     // For the source read again beside the copy's read-back.
@@ -172,10 +186,12 @@ private:
     // Whether in, read again, still gives the bytes its copy was made of.
     static bool heldStill(CopyIo::File& in, const Pending& copy, Hash& hash, char* first,
                           char* second, IoWorker* worker);
-    // 57 unless the file name, read afresh from the medium, is size bytes
-    // hashing to checksum.
-    void verify(const QByteArray& name, std::int64_t size, XXH64_hash_t checksum,
-                const CopyItem& item);
+    // 57 unless the copy, read afresh from the medium, is as expected.
+    void verify(const Expected& copy, Hash& hash, char* first, char* second, IoWorker* worker);
+    // The first of count copies (nth gives each) that does not read back as
+    // expected, with its error.
+    std::optional<std::pair<std::size_t, Error>>
+    firstBadCopy(std::size_t count, const std::function<Expected(std::size_t)>& nth);
     void commit();
     void discard(std::size_t from);
 
@@ -229,8 +245,12 @@ int Step::run(const std::vector<CopyItem>& items) {
     // its neighbours, and a file system whose flush is not thorough may lose
     // what it said it had: only copies still whole after every rename count.
     if (m_volume.fat || !m_volume.syncIsThorough) {
-        for (const Placed& copy : m_placed)
-            verify(copy.item->targetName, copy.size, copy.checksum, *copy.item);
+        const auto bad = firstBadCopy(m_placed.size(), [&](std::size_t i) {
+            const Placed& copy = m_placed[i];
+            return Expected{&copy.item->targetName, copy.size, copy.checksum, copy.item};
+        });
+        if (bad)
+            throw bad->second;
     }
     return regular;
 }
@@ -350,7 +370,8 @@ void Step::checkAtOnce(CopyIo::File& in, Pending& copy) {
     });
     std::exception_ptr readBack;
     try {
-        verify(copy.tempName, copy.source.size, copy.checksum, *copy.item);
+        verify({&copy.tempName, copy.source.size, copy.checksum, copy.item}, m_hash,
+               m_buffers.data.data, m_buffers.other.data, &m_buffers.ahead);
     } catch (...) {
         readBack = std::current_exception();
     }
@@ -468,13 +489,56 @@ void Step::writeAll(CopyIo::File& out, const char* data, std::size_t length, std
         throw OutOfRoom{m_written, false};
 }
 
-void Step::verify(const QByteArray& name, std::int64_t size, XXH64_hash_t checksum,
-                  const CopyItem& item) {
-    const std::unique_ptr<CopyIo::File> copy = m_io.readBack(name, item.dosTarget);
-    if (hashFile(*copy, copy->status().size, m_hash, m_buffers.data.data, m_buffers.other.data,
-                 &m_buffers.ahead) != size ||
-        m_hash.digest() != checksum)
-        throw copyMismatchError(item.dosSource, m_dosTargetDir);
+void Step::verify(const Expected& copy, Hash& hash, char* first, char* second,
+                  IoWorker* worker) {
+    const std::unique_ptr<CopyIo::File> file = m_io.readBack(*copy.name, copy.item->dosTarget);
+    if (hashFile(*file, file->status().size, hash, first, second, worker) != copy.size ||
+        hash.digest() != copy.checksum)
+        throw copyMismatchError(copy.item->dosSource, m_dosTargetDir);
+}
+
+std::optional<std::pair<std::size_t, Error>>
+Step::firstBadCopy(std::size_t count, const std::function<Expected(std::size_t)>& nth) {
+    struct Reader {
+        char* buffer;
+        Hash& hash;
+    };
+    const Reader readers[kReaders] = {{m_buffers.data.data, m_hash},
+                                      {m_buffers.other.data, m_buffers.otherHash},
+                                      {m_buffers.again.data, m_buffers.againHash}};
+    // No reader goes past a copy known to be bad; every one before it is read.
+    std::atomic<std::size_t> stopAt{count};
+    std::optional<std::pair<std::size_t, Error>> bad[kReaders];
+    const auto read = [&](std::size_t reader) {
+        for (std::size_t i = reader; i < stopAt.load(); i += kReaders) {
+            const Expected copy = nth(i);
+            if (!copy.name)
+                continue;
+            try {
+                verify(copy, readers[reader].hash, readers[reader].buffer, nullptr, nullptr);
+                continue;
+            } catch (const Error& e) {
+                bad[reader].emplace(i, e);
+            } catch (const SystemFailure& f) {
+                bad[reader].emplace(i, describe(f));
+            }
+            for (std::size_t at = stopAt.load(); i < at && !stopAt.compare_exchange_weak(at, i);)
+                ;
+            return;
+        }
+    };
+    {
+        IoJob<void> second = m_buffers.ahead.run([&] { read(1); });
+        IoJob<void> third = m_buffers.beside.run([&] { read(2); });
+        read(0);
+        second.get();
+        third.get();
+    }
+    std::optional<std::pair<std::size_t, Error>> first;
+    for (const auto& b : bad)
+        if (b && (!first || b->first < first->first))
+            first = b;
+    return first;
 }
 
 void Step::commit() {
@@ -486,25 +550,16 @@ void Step::commit() {
         files.push_back(p.file.get());
     m_io.makeDurable(files);
 
-    std::size_t verified = 0;
-    std::optional<Error> mismatch;
-    for (; verified < m_pending.size() && !mismatch; ++verified) {
-        const Pending& copy = m_pending[verified];
+    const auto bad = firstBadCopy(m_pending.size(), [&](std::size_t i) {
+        const Pending& copy = m_pending[i];
         if (copy.verified)
-            continue;
-        try {
-            verify(copy.tempName, copy.source.size, copy.checksum, *copy.item);
-        } catch (const Error& e) {
-            mismatch = e;
-        } catch (const SystemFailure& f) {
-            mismatch = describe(f);
-        }
-    }
-    if (mismatch) {
+            return Expected{};
+        return Expected{&copy.tempName, copy.source.size, copy.checksum, copy.item};
+    });
+    if (bad) {
         // The copies before the bad one are good: they go in, as a copy that
         // stops at its first failing file would; the rest keep their old copy.
-        --verified;
-        discard(verified);
+        discard(bad->first);
     }
     // Renamed files are done; on failure the rest stay pending and are removed.
     std::size_t renamed = 0;
@@ -532,8 +587,8 @@ void Step::commit() {
     }
     m_io.syncFolder();
     m_freeRoom = m_io.freeBytes();
-    if (mismatch)
-        throw *mismatch;
+    if (bad)
+        throw bad->second;
 }
 
 void Step::discard(std::size_t from) {

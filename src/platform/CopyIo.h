@@ -70,6 +70,9 @@ public:
         // is full, with what it took.
         virtual std::size_t write(const char* data, std::size_t length, std::int64_t offset) = 0;
         virtual FileStatus status() = 0;
+        // Its type, size and times alone, what tells whether it changed:
+        // cheaper where which file it is takes a question to its volume.
+        virtual FileStatus version() { return status(); }
         // The next region from offset on that holds data, up to size; its
         // start is size when only a hole is left.
         virtual std::pair<std::int64_t, std::int64_t> nextData(std::int64_t offset,

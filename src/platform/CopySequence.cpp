@@ -297,7 +297,7 @@ bool Step::copyOne(const CopyItem& item) {
     const std::unique_ptr<CopyIo::File> in = m_io.openSource(item.sourceName, item.dosSource);
     if (!in)
         return false;
-    const FileStatus source = in->status();
+    FileStatus source = in->version();
     if (!source.isRegular())
         return false;
 
@@ -308,6 +308,8 @@ bool Step::copyOne(const CopyItem& item) {
             throw folderInTheWayError(item.dosTarget);
         if (!m_overwrite)
             throw Error(err::FileAlreadyExists);
+        // Which file the source is, asked only where a target could be it.
+        source = in->status();
         // Copying a file onto itself would truncate the only copy.
         if (existing.sameFileAs(source) || alreadyThere(*in, source, existing, item))
             return true;
@@ -339,7 +341,7 @@ bool Step::copyOne(const CopyItem& item) {
     Pending& copy = createTemp(item, source);
     const bool whole = copyData(*in, *copy.file, source.size);
     copy.checksum = m_hash.digest();
-    if (!source.sameVersionAs(in->status()))
+    if (!source.sameVersionAs(in->version()))
         throw SourceChanged{};
     if (!whole)
         throw sourceShortError(item.dosSource);
@@ -398,7 +400,7 @@ bool Step::alreadyThere(CopyIo::File& in, const FileStatus& source, const FileSt
                 return false;
             offset += std::int64_t(n);
         }
-        return source.sameVersionAs(in.status());
+        return source.sameVersionAs(in.version());
     } catch (const SystemFailure&) {
         return false;
     }
@@ -492,7 +494,7 @@ void Step::writeAll(CopyIo::File& out, const char* data, std::size_t length, std
 void Step::verify(const Expected& copy, Hash& hash, char* first, char* second,
                   IoWorker* worker) {
     const std::unique_ptr<CopyIo::File> file = m_io.readBack(*copy.name, copy.item->dosTarget);
-    if (hashFile(*file, file->status().size, hash, first, second, worker) != copy.size ||
+    if (hashFile(*file, file->version().size, hash, first, second, worker) != copy.size ||
         hash.digest() != copy.checksum)
         throw copyMismatchError(copy.item->dosSource, m_dosTargetDir);
 }

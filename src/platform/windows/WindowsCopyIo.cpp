@@ -16,8 +16,12 @@ namespace {
 // FILETIME's 100-nanosecond ticks from 1601 to 1970.
 constexpr std::int64_t kTicksTo1970 = 116444736000000000;
 
+std::int64_t nanoseconds(std::int64_t ticks) {
+    return (ticks - kTicksTo1970) * 100;
+}
+
 std::int64_t nanoseconds(const FILETIME& t) {
-    return (std::int64_t(ticks(t)) - kTicksTo1970) * 100;
+    return nanoseconds(std::int64_t(ticks(t)));
 }
 
 FILETIME fileTime(std::int64_t ns) {
@@ -119,6 +123,22 @@ public:
         if (!GetFileInformationByHandle(m_handle.get(), &info))
             fail(GetLastError());
         return statusOf(info);
+    }
+
+    // Without the volume's serial: Wine reads the device for it.
+    FileStatus version() override {
+        FILE_BASIC_INFO basic{};
+        LARGE_INTEGER size{};
+        if (!GetFileInformationByHandleEx(m_handle.get(), FileBasicInfo, &basic, sizeof basic) ||
+            !GetFileSizeEx(m_handle.get(), &size))
+            fail(GetLastError());
+        FileStatus s;
+        s.type = (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FileStatus::Type::Folder
+                                                                   : FileStatus::Type::Regular;
+        s.size = size.QuadPart;
+        s.accessed = nanoseconds(basic.LastAccessTime.QuadPart);
+        s.modified = nanoseconds(basic.LastWriteTime.QuadPart);
+        return s;
     }
 
     void setTimes(const FileStatus& source) override {

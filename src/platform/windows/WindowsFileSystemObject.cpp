@@ -9,7 +9,11 @@
 #include "platform/windows/Win32Errors.h"
 #include "platform/windows/WindowsCopyIo.h"
 #include "platform/windows/WindowsFile.h"
+
+#include <memory>
+
 // Last: it defines macros named like the program's operations.
+#include "platform/windows/UniqueHandle.h"
 #include "platform/windows/Win32.h"
 
 namespace qel {
@@ -129,12 +133,27 @@ std::unique_ptr<CopyIo> WindowsFileSystemObject::openCopy(const QByteArray& sour
 std::function<void()> WindowsFileSystemObject::mediumChecker(const QString& dosFolder) {
     const QChar drive = dosDriveLetter(dosFolder).value_or(QChar());
     checkRunMedium(drive);
-    return [this, drive] { checkRunMedium(drive); };
+    // For the rest of the step a handle on the root stands for the medium
+    // (asking its whole identity before every rename costs more than the
+    // copy of a small file): the handle answers nothing once its medium is
+    // gone, whatever is put in its place.
+    const std::wstring root{wchar_t(drive.toUpper().unicode()), L':', L'\\'};
+    const auto held = std::make_shared<UniqueHandle>(
+        CreateFileW(root.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!held->valid())
+        throw Error(err::DiskNotReady);
+    return [root, held] {
+        FILE_BASIC_INFO info{};
+        if (!isFolder(GetFileAttributesW(root.c_str())) ||
+            !GetFileInformationByHandleEx(held->get(), FileBasicInfo, &info, sizeof info))
+            throw Error(err::DiskNotReady);
+    };
 }
 
 std::optional<WindowsFileSystemObject::MediumId> WindowsFileSystemObject::mediumIn(QChar drive) const {
     // A root that is gone is a drive without its medium, whatever the volume
-    // says. Asked before every rename, so only the root and the volume.
+    // says.
     const std::wstring root{wchar_t(drive.unicode()), L':', L'\\'};
     if (!isFolder(GetFileAttributesW(root.c_str())))
         return std::nullopt;

@@ -164,6 +164,42 @@ TEST_F(CopyContract, ACopyThatIsNotWholeOnTheDiskReplacesNothing) {
     EXPECT_TRUE(noTempFiles());
 }
 
+// Copies are read back side by side, yet a batch still stops at its first
+// copy that does not read back whole: those before it are in place, it and
+// every later one keep their old copy, and a read-back error is named.
+TEST_F(CopyContract, ABatchStopsAtItsFirstBadCopy) {
+    const auto name = [](int i) { return QStringLiteral("F%1.HST").arg(i, 2, 10, QLatin1Char('0')); };
+    for (int i = 0; i < 12; ++i) {
+        write(src(qPrintable(name(i))), pattern(5000, char(i)));
+        write(dst(qPrintable(name(i))), "old");
+    }
+    const auto replaced = [&] {
+        int count = 0;
+        while (count < 12 && read(dst(qPrintable(name(count)))) != "old")
+            ++count;
+        for (int i = count; i < 12; ++i)
+            if (read(dst(qPrintable(name(i)))) != "old")
+                return -1;
+        return count;
+    };
+    const QString target = m_places->target();
+
+    io().onlyReadBackOf = "F05.HST";
+    io().corruptReadBack = true;
+    EXPECT_EQ(copy(), err::DeviceIOError);
+    EXPECT_EQ(m_error, copyMismatchError(m_places->source() + QStringLiteral("\\F05.HST"), target)
+                           .description());
+    EXPECT_EQ(replaced(), 5);
+    io().corruptReadBack = false;
+
+    io().onlyReadBackOf = "F08.HST";
+    io().readBackFailure = Trouble::DeviceIo;
+    EXPECT_EQ(copy(), err::DeviceIOError);
+    EXPECT_EQ(m_error, QStringLiteral("Device I/O error reading back %1\\F08.HST").arg(target));
+    EXPECT_EQ(replaced(), 8);
+    EXPECT_TRUE(noTempFiles());
+}
+
 // A second backup of unchanged files writes nothing; a file whose bytes
 // changed behind an unchanged size and time is still copied. A batch is made
 // durable once, not once a file.

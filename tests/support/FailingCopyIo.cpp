@@ -16,10 +16,11 @@ SystemFailure failure(Trouble trouble, const QString& path) {
 class FailingFile final : public CopyIo::File {
 public:
     enum class Kind { Source, Temp, ReadBack };
-    FailingFile(std::unique_ptr<CopyIo::File> real, FailingCopyIo& faults, Kind kind)
+    FailingFile(std::unique_ptr<CopyIo::File> real, FailingCopyIo& faults, Kind kind,
+                bool struck = true)
         : m_real(std::move(real))
         , m_faults(faults)
-        , m_readBack(kind == Kind::ReadBack)
+        , m_readBack(kind == Kind::ReadBack && struck)
         , m_source(kind == Kind::Source) {}
 
     CopyIo::File& real() { return *m_real; }
@@ -52,6 +53,7 @@ public:
         return written;
     }
     FileStatus status() override { return m_real->status(); }
+    FileStatus version() override { return m_real->version(); }
     std::pair<std::int64_t, std::int64_t> nextData(std::int64_t offset, std::int64_t size) override {
         return m_real->nextData(offset, size);
     }
@@ -101,7 +103,18 @@ public:
         m_real->makeDurable(real);
     }
     std::unique_ptr<File> readBack(const QByteArray& name, const QString& dosPath) override {
-        return wrap(m_real->readBack(name, dosPath), FailingFile::Kind::ReadBack);
+        // A temporary name ends in its target's.
+        const bool struck = m_faults.onlyReadBackOf.isEmpty() ||
+                            name.endsWith('-' + m_faults.onlyReadBackOf) ||
+                            name == m_faults.onlyReadBackOf;
+        if (struck && m_faults.readBackFailure) {
+            SystemFailure f = failure(*m_faults.readBackFailure, dosPath);
+            f.readingBack = true;
+            throw f;
+        }
+        std::unique_ptr<File> real = m_real->readBack(name, dosPath);
+        return std::make_unique<FailingFile>(std::move(real), m_faults, FailingFile::Kind::ReadBack,
+                                             struck);
     }
     void rename(const QByteArray& from, const QByteArray& to, const QString& dosTarget) override {
         if (m_faults.renameFailure)

@@ -21,6 +21,8 @@ class FailingCopyIo final {
 public:
     long long failAfterBytes = -1;  // -1: never
     bool corruptReadBack = false;   // the disk gives back other bytes than it took
+    std::optional<Trouble> readBackFailure; // for opening a copy to read it back
+    QByteArray onlyReadBackOf; // when set, the two above strike only the copy of this name
     std::optional<Trouble> durableFailure; // for making a batch durable
     std::optional<Trouble> renameFailure;  // for every rename into place
     std::function<void()> atLimit; // called once instead of failing, when set; may set itself again

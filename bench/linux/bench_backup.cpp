@@ -57,8 +57,8 @@ double timedBackup(const Drives& drives, const FixedFiles& files) {
 }
 
 // Writes the source files' bytes with O_DIRECT, syncs each, then reads every
-// one back with O_DIRECT, in blocks of 4 MiB as the program's copies: data
-// files into dest/ACCT1, the executable into dest.
+// one back with O_DIRECT, in blocks of 4 MiB: data files into dest/ACCT1, the
+// executable into dest.
 double directWriteThenRead(const QString& source, const QStringList& names, const QString& dest) {
     constexpr size_t kBlock = 4 << 20;
     constexpr size_t kAlign = 4096;

@@ -26,7 +26,7 @@ using namespace qel::bench;
 
 namespace {
 
-constexpr DWORD Block = 4 << 20; // as the program's copies
+constexpr DWORD Block = 4 << 20;
 
 std::wstring wide(const QString& path) {
     return QDir::toNativeSeparators(path).toStdWString();

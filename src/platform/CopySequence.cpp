@@ -20,7 +20,7 @@ namespace {
 // Copies are kept open from their copy to their rename; a batch this size
 // bounds the handles held at once.
 constexpr std::size_t kMaxPending = 128;
-constexpr std::size_t kBufferSize = 4 << 20;
+constexpr std::size_t kBufferSize = 2 << 20;
 // Reads that bypass the cache start, and are as long as, whole blocks of this size.
 constexpr std::size_t kBlock = 4096;
 constexpr std::int64_t kNanosecondsPerSecond = 1'000'000'000;

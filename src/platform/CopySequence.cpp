@@ -475,7 +475,8 @@ std::int64_t Step::copyRegion(CopyIo::File& in, CopyIo::File& out, std::int64_t 
         const std::int64_t at = offset + done;
         done += std::int64_t(n);
         if (done < length)
-            writing = m_buffers.ahead.run([this, &out, buffer, n, at] { writeAll(out, buffer, n, at); });
+            writing = m_buffers.ahead.run(
+                [this, &out, buffer, n, at] { writeAll(out, buffer, n, at); });
         else
             writeAll(out, buffer, n, at); // a small file needs no second thread
     }

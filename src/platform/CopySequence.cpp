@@ -87,12 +87,6 @@ struct Pending {
     bool verified = false;     // read back from the medium already
 };
 
-struct Placed {
-    const CopyItem* item;
-    std::int64_t size;
-    XXH64_hash_t checksum;
-};
-
 // What a copy on the medium must read back as.
 struct Expected {
     const QByteArray* name = nullptr; // nullptr: read back already
@@ -210,7 +204,7 @@ private:
     std::vector<Pending> m_pending;
     // Copies put in place by this call, read again at its end where a rename
     // can touch file data.
-    std::vector<Placed> m_placed;
+    std::vector<Expected> m_placed;
     std::int64_t m_freeRoom = -1; // bytes not claimed by pending copies; -1: not known
     bool m_roomIsShort = false;
     // The file being copied, for the message when it does not fit.
@@ -250,10 +244,8 @@ int Step::run(const std::vector<CopyItem>& items) {
     // its neighbours, and a file system whose flush is not thorough may lose
     // what it said it had: only copies still whole after every rename count.
     if (m_volume.fat || !m_volume.syncIsThorough) {
-        const auto bad = firstBadCopy(m_placed.size(), [&](std::size_t i) {
-            const Placed& copy = m_placed[i];
-            return Expected{&copy.item->targetName, copy.size, copy.checksum, copy.item};
-        });
+        const auto bad =
+            firstBadCopy(m_placed.size(), [&](std::size_t i) { return m_placed[i]; });
         if (bad)
             throw bad->second;
     }
@@ -593,7 +585,7 @@ void Step::commit() {
                 throw;
             }
         }
-        m_placed.push_back({p.item, p.source.size, p.checksum});
+        m_placed.push_back({&p.item->targetName, p.source.size, p.checksum, p.item});
     }
     m_io.syncFolder();
     m_freeRoom = m_io.freeBytes();

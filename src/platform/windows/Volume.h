@@ -18,6 +18,11 @@ struct VolumeInfo {
     VolumeFacts facts() const;
 };
 
+// The root of the drive of that letter ("C:\\").
+inline std::wstring volumeRoot(QChar letter) {
+    return std::wstring{wchar_t(letter.unicode()), L':', L'\\'};
+}
+
 // The volume whose root is root ("C:\"); nullopt when it does not answer (no
 // medium, no such drive), GetLastError saying why.
 std::optional<VolumeInfo> volumeInfo(const std::wstring& root);

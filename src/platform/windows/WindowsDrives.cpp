@@ -1,6 +1,7 @@
 #include "platform/windows/WindowsDrives.h"
 
 #include "platform/DosPath.h"
+#include "platform/windows/Volume.h"
 #include "platform/windows/Win32.h"
 
 #include <QDir>
@@ -8,10 +9,6 @@
 namespace qel {
 
 namespace {
-
-std::wstring rootOf(QChar letter) {
-    return std::wstring{wchar_t(letter.unicode()), L':', L'\\'};
-}
 
 QString dosRootOf(QChar letter) {
     return QString(letter) + QStringLiteral(":\\");
@@ -25,13 +22,13 @@ bool hasDrive(QChar letter) {
 // Floppy and card drives whose medium may be missing: listed by their
 // letter alone, never asked for a label (that would spin the drive).
 bool isRemovable(QChar letter) {
-    return GetDriveTypeW(rootOf(letter).c_str()) == DRIVE_REMOVABLE;
+    return GetDriveTypeW(volumeRoot(letter).c_str()) == DRIVE_REMOVABLE;
 }
 
 // Whether a medium answers, and its label when it does.
 bool volumeLabel(QChar letter, QString* label) {
     wchar_t name[MAX_PATH + 1] = {};
-    if (!GetVolumeInformationW(rootOf(letter).c_str(), name, MAX_PATH + 1, nullptr, nullptr,
+    if (!GetVolumeInformationW(volumeRoot(letter).c_str(), name, MAX_PATH + 1, nullptr, nullptr,
                                nullptr, nullptr, 0))
         return false;
     if (label)
@@ -55,7 +52,7 @@ QList<DriveEntry> WindowsDrives::entries() const {
         if (!(present & (1u << i)))
             continue;
         const QChar letter(u'A' + i);
-        const UINT type = GetDriveTypeW(rootOf(letter).c_str());
+        const UINT type = GetDriveTypeW(volumeRoot(letter).c_str());
         if (type == DRIVE_UNKNOWN)
             continue;
         // A letter whose root is gone lost its medium: listed, not ready.
@@ -75,7 +72,7 @@ bool WindowsDrives::isReady(QChar letter) const {
     letter = letter.toUpper();
     // A letter whose root is gone (a mapping to nothing) may still answer
     // for its volume: the root itself must be there.
-    return hasDrive(letter) && GetDriveTypeW(rootOf(letter).c_str()) != DRIVE_NO_ROOT_DIR &&
+    return hasDrive(letter) && GetDriveTypeW(volumeRoot(letter).c_str()) != DRIVE_NO_ROOT_DIR &&
            volumeLabel(letter, nullptr) && isFolder(dosRootOf(letter));
 }
 

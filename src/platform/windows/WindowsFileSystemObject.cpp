@@ -122,8 +122,7 @@ std::unique_ptr<CopyIo> WindowsFileSystemObject::openCopy(const QByteArray& sour
                                                           const QByteArray& targetHost,
                                                           const QString& dosTargetFolder) {
     requireFolder(targetHost, IoSide::Destination, dosTargetFolder);
-    const std::wstring root{wchar_t(targetHost.at(0)), L':', L'\\'};
-    const auto volume = volumeInfo(root);
+    const auto volume = volumeInfo(volumeRoot(QLatin1Char(targetHost.at(0))));
     if (!volume)
         throw rootFailure(GetLastError(), IoSide::Destination, dosTargetFolder);
     return std::make_unique<WindowsCopyIo>(sourceHost, targetHost, dosTargetFolder,
@@ -137,7 +136,7 @@ std::function<void()> WindowsFileSystemObject::mediumChecker(const QString& dosF
     // (asking its whole identity before every rename costs more than the
     // copy of a small file): the handle answers nothing once its medium is
     // gone, whatever is put in its place.
-    const std::wstring root{wchar_t(drive.toUpper().unicode()), L':', L'\\'};
+    const std::wstring root = volumeRoot(drive.toUpper());
     const auto held = std::make_shared<UniqueHandle>(
         CreateFileW(root.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
@@ -154,7 +153,7 @@ std::function<void()> WindowsFileSystemObject::mediumChecker(const QString& dosF
 std::optional<WindowsFileSystemObject::MediumId> WindowsFileSystemObject::mediumIn(QChar drive) const {
     // A root that is gone is a drive without its medium, whatever the volume
     // says.
-    const std::wstring root{wchar_t(drive.unicode()), L':', L'\\'};
+    const std::wstring root = volumeRoot(drive);
     if (!isFolder(GetFileAttributesW(root.c_str())))
         return std::nullopt;
     const auto volume = volumeInfo(root);
